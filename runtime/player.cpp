@@ -1,0 +1,89 @@
+#include "player.h"
+
+#include <GL/gl.h>
+
+#include "borders.h"
+#include "camera.h"
+#include "cells.h"
+#include "cells2.h"
+#include "dla.h"
+#include "filters.h"
+#include "floaters.h"
+#include "mainscene.h"
+#include "particles.h"
+#include "seam.h"
+#include "static.h"
+#include "tarvok.h"
+#include "texman.h"
+#include "timer.h"
+#include "worms.h"
+
+Scene scenes[maxscenes];
+unsigned int scene_i = 0;
+
+namespace {
+constexpr float demoend = 158.0f;
+}  // namespace
+
+void playerAddScene(const char* name, float start, float length, float from, float to,
+                    void (*init)(), void (*render)(float), void (*free)()) {
+  if (scene_i >= maxscenes) return;
+  scenes[scene_i] = Scene{name, start, start + length, from, to - from, init, render, free};
+  ++scene_i;
+}
+
+void playerAddScenes() {
+  playerAddScene("Camera", 0, 149, 0, 1, initcamera, camera, freecamera);
+  playerAddScene("Main Scene", 0, 149, 0, 1, initmainscene, mainscene, freemainscene);
+  playerAddScene("Cells 1", 0, 56.55f, 0, 1, initcells, cells, freecells);
+  playerAddScene("Cells 2-1", 29.135f, 27.415f, 0, 1, initcells2, cells2, freecells2);
+  playerAddScene("Worms 1", 56.55f, 27.442f, 0, 1, initworms, worms, freeworms);
+  playerAddScene("Cells 2-2", 56.55f, 27.442f, 0, 1, nullptr, cells2_2, nullptr);
+  playerAddScene("Worms 2", 83.992f, 27.415f, 0, 1, nullptr, worms_2, nullptr);
+  playerAddScene("Cells 2-3", 83.992f, 27.415f, 0, 1, nullptr, cells2_3, nullptr);
+  playerAddScene("Worms 3", 111.407f, 27.442f, 0, 1, nullptr, worms_3, nullptr);
+  playerAddScene("Cells 2-4", 111.407f, 27.442f, 0, 1, nullptr, cells2_4, nullptr);
+  playerAddScene("DLA", 118.345f, 20.504f, 0, 1, initdla, dla, freedla);
+  playerAddScene("Cells 1-2", 134.749f, 4.1f, 0, 1, nullptr, cells_2, nullptr);
+  playerAddScene("Cells 1-2", 138.849f, 6.854f, 1, 1.25f, nullptr, cells_2, nullptr);
+  playerAddScene("Particles", 138.849f, 27.415f, 0, 1, initparticles, particles, freeparticles);
+  playerAddScene("Floaters", 29.135f, 105.614f, 0, 1, initfloaters, floaters, freefloaters);
+  playerAddScene("Static", 0, 149, 0, 1, initpstatic, pstatic, freepstatic);
+  playerAddScene("Borders", 0, 149, 0, 1, initborders, borders, freeborders);
+}
+
+bool sceneactive(const Scene& scene, float t) { return scene.start < t && t < scene.end; }
+
+float sceneprogress(const Scene& scene, float t) {
+  return (t - scene.start) / (scene.end - scene.start) * scene.span + scene.from;
+}
+
+void playerInit() {
+  playerAddScenes();
+  createcompositortextures();
+  for (unsigned int i = 0; i < maxscenes; ++i) {
+    renderloadingbar(i * 0.0078125f);
+    if (getinverted()) drawinversion();
+    presentframe();
+    if (scenes[i].initfn) scenes[i].initfn();
+  }
+}
+
+int playerRun() {
+  glClearColor(0, 0, 0, 0);
+  glClearStencil(0);
+  const float t = timer_gettime();
+  if (t > demoend) return 0;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  for (const Scene& scene : scenes) {
+    if (sceneactive(scene, t)) scene.renderfn(sceneprogress(scene, t));
+  }
+  compositeframe(t);
+  return 1;
+}
+
+void playerClose() {
+  for (const Scene& scene : scenes) {
+    if (scene.freefn) scene.freefn();
+  }
+}

@@ -1,0 +1,5 @@
+#pragma once
+
+void initborders();
+void borders(float progress);
+void freeborders();

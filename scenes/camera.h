@@ -1,0 +1,5 @@
+#pragma once
+
+void initcamera();
+void camera(float progress);
+void freecamera();

@@ -1,0 +1,5 @@
+#pragma once
+
+void initdla();
+void dla(float progress);
+void freedla();

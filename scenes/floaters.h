@@ -1,0 +1,5 @@
+#pragma once
+
+void initfloaters();
+void floaters(float progress);
+void freefloaters();

@@ -1,0 +1,5 @@
+#pragma once
+
+void initmainscene();
+void mainscene(float progress);
+void freemainscene();

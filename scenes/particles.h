@@ -1,0 +1,5 @@
+#pragma once
+
+void initparticles();
+void particles(float progress);
+void freeparticles();

@@ -1,0 +1,5 @@
+#pragma once
+
+void initpstatic();
+void pstatic(float progress);
+void freepstatic();

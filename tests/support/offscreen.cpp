@@ -1,0 +1,55 @@
+#include "offscreen.h"
+
+#include <cstdlib>
+
+#include "demo.h"
+#include "frameio.h"
+#include "seam.h"
+#include "tarvok.h"
+
+namespace {
+int width = 0;
+int height = 0;
+bool demostarted = false;
+}  // namespace
+
+void needoffscreen(int w, int h, bool stencil) {
+  if (isoffscreen()) {
+    if (w != width || h != height) FAIL() << "one offscreen size per test program";
+    return;
+  }
+  if (!openoffscreen(w, h, stencil)) {
+    std::fprintf(stderr, "test needs an offscreen GL context\n");
+    std::abort();
+  }
+  width = w;
+  height = h;
+  setscrd(w, h);
+}
+
+void needdemo(int w, int h) {
+  needoffscreen(w, h);
+  if (demostarted) return;
+  setofflineticks(0);
+  initdemo(0);
+  demostarted = true;
+}
+
+std::vector<unsigned char> demoframe(unsigned int ms) {
+  setofflineticks(ms);
+  dodemo();
+  return framepixels();
+}
+
+std::vector<unsigned char> framepixels() {
+  glFinish();
+  return readframe(width, height);
+}
+
+Rgb pixelat(const std::vector<unsigned char>& frame, int x, int y) {
+  const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+  return Rgb{frame[at], frame[at + 1], frame[at + 2]};
+}
+
+int framewidth() { return width; }
+int frameheight() { return height; }

@@ -1,0 +1,25 @@
+#pragma once
+// Test support: an offscreen GL context for the whole test program, and the demo drawn in it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+// Opens (once per test program) an offscreen context of the given size.
+void needoffscreen(int width = 640, int height = 480, bool stencil = false);
+
+// Starts the demo offscreen once per test program (scrw x scrh = width x height).
+void needdemo(int width = 640, int height = 480);
+
+// Draws one demo frame at the given time in milliseconds and returns it as RGB, top row first.
+std::vector<unsigned char> demoframe(unsigned int ms);
+
+// The current framebuffer as RGB, top row first.
+std::vector<unsigned char> framepixels();
+
+struct Rgb {
+  int r, g, b;
+};
+// Pixel (x, y) of an RGB frame of the current width, y counted from the top.
+Rgb pixelat(const std::vector<unsigned char>& frame, int x, int y);
+int framewidth();
+int frameheight();

@@ -1,0 +1,35 @@
+#pragma once
+// Runtime settings, overlay space, the camera-facing sprite batch, easing curves, the shared
+// random helper and the loading screen.
+
+void setscrd(int w, int h);
+int getscrw();
+int getscrh();
+void setbpp(int b);
+int getbpp();
+void setfullscreen(bool on);
+bool getfullscreen();
+void setDriverFallback(bool on);
+bool isDriverFallback();
+void setsoundon(bool on);
+bool getsoundon();
+void setinverted(bool on);
+bool getinverted();
+void enddemo();
+bool getdemo();
+
+void perspective2DBegin(const int& w, const int& h);
+void perspective2DEnd();
+void viewReset();
+
+void beginsprites(unsigned int texture);
+void rendersprite(float x, float y, float z, float angle, float size);
+void endsprites();
+
+float cosineinterpolate(float a, float b, float x);
+float sineinterpolate(float a, float b, float x);
+float sineinterpolate2(float a, float b, float x);
+float randfloat();
+
+void renderloadingbar(float p);
+int foundinstring(char* text, const char* word);

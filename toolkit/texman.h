@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdio>
+// Textures: PNG and raw files cached by name, procedural and empty render-target textures.
+
+void inittexman();
+void freetexman();
+void addtexid(const char* file, unsigned int id);
+int gettexid(const char* file);
+unsigned int createtex(int size, unsigned int* pixels);
+unsigned int loadpngtex(const char* file, unsigned int size);
+unsigned int loadzibtex(const char* file, unsigned int size);
+unsigned int createringtex(unsigned int size);
+unsigned int createemptytex(int size);

@@ -1,0 +1,47 @@
+#pragma once
+// Reading the finished frame back from GL and writing images as PNG files.
+#include <GL/gl.h>
+#include <png.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <vector>
+
+// The current framebuffer's lower-left width x height pixels as RGB rows, top row first.
+inline std::vector<unsigned char> readframe(int width, int height) {
+  std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
+  std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  for (int y = 0; y < height / 2; ++y) {
+    unsigned char* top = pixels.data() + static_cast<size_t>(y) * row.size();
+    unsigned char* bottom = pixels.data() + static_cast<size_t>(height - 1 - y) * row.size();
+    std::copy(top, top + row.size(), row.begin());
+    std::copy(bottom, bottom + row.size(), top);
+    std::copy(row.begin(), row.end(), bottom);
+  }
+  return pixels;
+}
+
+// Writes 8-bit RGB or RGBA rows, top row first. Returns false on any failure.
+inline bool writepng(const char* path, int width, int height, int channels,
+                     const unsigned char* pixels) {
+  FILE* file = std::fopen(path, "wb");
+  if (!file) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+    std::fclose(file);
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, width, height, 8, channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y)
+    png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * width * channels));
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(file) == 0;
+}
