@@ -9,6 +9,7 @@
 
 namespace {
 bool offscreen = false;
+bool manualticks = false;
 unsigned int offlineticks = 0;
 EGLDisplay egldisplay = EGL_NO_DISPLAY;
 EGLContext eglcontext = EGL_NO_CONTEXT;
@@ -50,9 +51,12 @@ void presentframe() {
   if (!offscreen) SDL_GL_SwapBuffers();
 }
 
-unsigned int getticks() { return offscreen ? offlineticks : SDL_GetTicks(); }
+unsigned int getticks() { return manualticks ? offlineticks : SDL_GetTicks(); }
 
-void setofflineticks(unsigned int ms) { offlineticks = ms; }
+void setofflineticks(unsigned int ms) {
+  manualticks = true;
+  offlineticks = ms;
+}
 
 bool isoffscreen() { return offscreen; }
 
@@ -75,7 +79,7 @@ bool openoffscreen(int width, int height, bool stencil) {
   if (!eglMakeCurrent(egldisplay, eglsurface, eglsurface, eglcontext))
     return fail("cannot make the context current");
   offscreen = true;
-  offlineticks = 0;
+  setofflineticks(0);
   return true;
 }
 

@@ -10,4 +10,5 @@ unsigned int getticks();    // milliseconds for the demo clock
 bool openoffscreen(int width, int height, bool stencil = false);
 void closeoffscreen();
 bool isoffscreen();
+// From the first call on, the clock reads these ticks instead of SDL's (offscreen and in tests).
 void setofflineticks(unsigned int ms);
