@@ -28,7 +28,8 @@ int attrib(EGLConfig config, EGLint name) {
   return value;
 }
 
-// eglChooseConfig sorts deeper colour first, so pick the plain 8-bit RGBA config by hand.
+// The window gets the deepest depth buffer the driver offers and no stencil; match that with a
+// plain 8-bit RGBA config (eglChooseConfig would put deeper colour first).
 EGLConfig pickconfig(bool stencil) {
   const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                            EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
@@ -37,13 +38,19 @@ EGLConfig pickconfig(bool stencil) {
   if (!eglChooseConfig(egldisplay, wanted, nullptr, 0, &count) || count == 0) return nullptr;
   std::vector<EGLConfig> configs(count);
   eglChooseConfig(egldisplay, wanted, configs.data(), count, &count);
+  EGLConfig best = nullptr;
+  int bestdepth = 0;
   for (EGLConfig config : configs) {
     const bool rgba8 = attrib(config, EGL_RED_SIZE) == 8 && attrib(config, EGL_GREEN_SIZE) == 8 &&
                        attrib(config, EGL_BLUE_SIZE) == 8 && attrib(config, EGL_ALPHA_SIZE) == 8;
     const bool stencilmatches = (attrib(config, EGL_STENCIL_SIZE) > 0) == stencil;
-    if (rgba8 && stencilmatches && attrib(config, EGL_DEPTH_SIZE) >= 16) return config;
+    const int depth = attrib(config, EGL_DEPTH_SIZE);
+    if (rgba8 && stencilmatches && depth > bestdepth) {
+      best = config;
+      bestdepth = depth;
+    }
   }
-  return nullptr;
+  return best;
 }
 }  // namespace
 
