@@ -1,9 +1,11 @@
-// Tessivar: opens the window, plays the demo until its score ends or Escape, and exits.
+// Tessivar: the setup dialog collects the choices, then the demo plays in the same window until
+// its score ends or Escape, and the program exits.
 #include <SDL/SDL.h>
 
 #include <cstdio>
 
 #include "demo.h"
+#include "dialog.h"
 #include "seam.h"
 #include "tarvok.h"
 
@@ -37,10 +39,15 @@ int rundemo(bool fullscreen) {
 }  // namespace
 
 int main(int, char**) {
-  if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-    std::fprintf(stderr, "tessivar: cannot start SDL video: %s\n", SDL_GetError());
-    return 1;
+  bool fullscreen = false;
+  switch (runsetupdialog(fullscreen)) {
+    case DialogOutcome::failed:
+      return 1;
+    case DialogOutcome::quit:
+      SDL_Quit();
+      return 0;
+    case DialogOutcome::start:
+      break;
   }
-  SDL_WM_SetCaption(getapptitle(), getapptitle());
-  return rundemo(false);
+  return rundemo(fullscreen);
 }

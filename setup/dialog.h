@@ -1,0 +1,53 @@
+#pragma once
+// The setup dialog: a 350 x 130 window with four resolutions, three options, "Intro" to start
+// the demo and "Die" to quit. Each frame draws the widgets and then handles at most one event
+// against that frame's pointer position; the handling is plain logic on the widget table.
+#include <SDL/SDL.h>
+
+#include <array>
+
+#include "CGUIComponent.h"
+
+constexpr int dialogwidth = 350;
+constexpr int dialogheight = 130;
+constexpr int dialogwidgetcount = 9;
+
+// Widget indices: radio buttons 0 to 3 (640x480 down to 1280x1024), then these.
+constexpr int introbutton = 4;
+constexpr int diebutton = 5;
+constexpr int fullscreenbox = 6;
+constexpr int musicbox = 7;
+constexpr int fallbackbox = 8;
+
+using DialogWidgets = std::array<CGUIComponent, dialogwidgetcount>;
+
+struct DialogState {
+  DialogWidgets widgets;
+  bool done;
+  int pressed;  // widget of the most recent button press, -1 for none
+};
+
+// The widgets with their starting choices: 1280x1024, full screen and music.
+DialogState startdialog();
+
+// Index of the first widget under (x, y) in dialog pixels (y up), -1 for none.
+int dialoghit(const DialogWidgets& widgets, int x, int y);
+
+// The event half of one frame: takes the pointer in window pixels (y down), stores it flipped
+// in GUIMouseEvent and applies the event (none when the queue was empty).
+void dialogframe(DialogState& dialog, const SDL_Event* event, int windowx, int windowy);
+
+// The drawing half of one frame, leaving the 3D state the demo expects.
+void drawdialog(DialogWidgets& widgets);
+
+// True when the dialog ended with "Intro" (or Return).
+bool dialogstarts(const DialogState& dialog);
+
+// Writes the resolution, music and fallback choices into the runtime settings.
+void handoverchoices(const DialogState& dialog);
+
+enum class DialogOutcome { quit, start, failed };
+
+// Opens the dialog window and runs it to its end. On start, fullscreen tells the demo how to
+// set its video mode; the window stays open for it. On failed, a reason is on stderr.
+DialogOutcome runsetupdialog(bool& fullscreen);

@@ -1,0 +1,178 @@
+"""X helpers for the dialog's end-to-end test, standard library only.
+
+  png WINDOW OUT.png           screenshot of a window (through xwd) as an RGB PNG
+  compare SHOT.png REF.png N   exit 1 when more than N pixels differ clearly
+  cursor                       visible pixels of the pointer's current cursor image
+  close WINDOW                 asks a window to close, as a window manager's close button does
+"""
+import ctypes
+import struct
+import subprocess
+import sys
+import zlib
+
+# A pixel differs clearly when a channel is off by more than this (smoothed edges vary less).
+CHANNEL_TOLERANCE = 48
+
+
+def readxwd(data):
+    header = struct.unpack('>25I', data[:100])
+    size, width, height = header[0], header[4], header[5]
+    byteorder, bitsperpixel, bytesperline = header[7], header[11], header[12]
+    masks, colours = header[14:17], header[19]
+    if bitsperpixel != 32:
+        sys.exit('dialog_x11: %d bits per pixel are not handled' % bitsperpixel)
+    shifts = [(mask & -mask).bit_length() - 1 for mask in masks]
+    order = '<' if byteorder == 0 else '>'
+    start = size + colours * 12
+    rows = []
+    for y in range(height):
+        at = start + y * bytesperline
+        pixels = struct.unpack(order + '%dI' % width, data[at:at + width * 4])
+        rows.append(bytes((p & m) >> s for p in pixels for m, s in zip(masks, shifts)))
+    return width, height, rows
+
+
+def chunk(tag, body):
+    return struct.pack('>I', len(body)) + tag + body + struct.pack('>I', zlib.crc32(tag + body))
+
+
+def writepng(path, width, height, rows):
+    header = struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)
+    raw = b''.join(b'\0' + row for row in rows)
+    with open(path, 'wb') as out:
+        out.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
+                  chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
+def paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+
+
+def unfilter(kind, row, previous, step):
+    out = bytearray(row)
+    for i in range(len(out)):
+        left = out[i - step] if i >= step else 0
+        up = previous[i]
+        corner = previous[i - step] if i >= step else 0
+        predictor = (0, left, up, (left + up) // 2, paeth(left, up, corner))[kind]
+        out[i] = (out[i] + predictor) & 0xff
+    return bytes(out)
+
+
+def readpng(path):
+    data = open(path, 'rb').read()
+    at, idat = 8, b''
+    while at < len(data):
+        length, tag = struct.unpack('>I4s', data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if tag == b'IHDR':
+            width, height, depth, colour = struct.unpack('>IIBB', body[:10])
+            if depth != 8 or colour not in (2, 6) or body[12] != 0:
+                sys.exit('dialog_x11: %s is not a plain 8-bit RGB(A) PNG' % path)
+            step = 3 if colour == 2 else 4
+        elif tag == b'IDAT':
+            idat += body
+        at += 12 + length
+    raw = zlib.decompress(idat)
+    stride = width * step
+    rows, previous = [], bytes(stride)
+    for y in range(height):
+        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
+        previous = unfilter(line[0], line[1:], previous, step)
+        rows.append(bytes(b for i, b in enumerate(previous) if i % step < 3))
+    return width, height, rows
+
+
+def compare(shot, reference, allowed):
+    w1, h1, rows1 = readpng(shot)
+    w2, h2, rows2 = readpng(reference)
+    if (w1, h1) != (w2, h2):
+        print('dialog_x11: %s is %dx%d, %s is %dx%d' % (shot, w1, h1, reference, w2, h2))
+        return 1
+    differing = 0
+    for row1, row2 in zip(rows1, rows2):
+        for x in range(w1):
+            a, b = row1[x * 3:x * 3 + 3], row2[x * 3:x * 3 + 3]
+            if max(abs(p - q) for p, q in zip(a, b)) > CHANNEL_TOLERANCE:
+                differing += 1
+    print('dialog_x11: %d of %d pixels differ (at most %d allowed)' % (differing, w1 * h1, allowed))
+    return 0 if differing <= allowed else 1
+
+
+class CursorImage(ctypes.Structure):
+    _fields_ = [('x', ctypes.c_short), ('y', ctypes.c_short),
+                ('width', ctypes.c_ushort), ('height', ctypes.c_ushort),
+                ('xhot', ctypes.c_ushort), ('yhot', ctypes.c_ushort),
+                ('serial', ctypes.c_ulong), ('pixels', ctypes.POINTER(ctypes.c_ulong)),
+                ('atom', ctypes.c_ulong), ('name', ctypes.c_char_p)]
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
+                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong),
+                ('message_type', ctypes.c_ulong), ('format', ctypes.c_int),
+                ('data', ctypes.c_long * 5), ('pad', ctypes.c_long * 12)]
+
+
+def openx():
+    xlib = ctypes.CDLL('libX11.so.6')
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                ctypes.c_void_p]
+    xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(None)
+    if not display:
+        sys.exit('dialog_x11: cannot open the display')
+    return xlib, display
+
+
+def visiblecursorpixels():
+    xlib, display = openx()
+    xfixes = ctypes.CDLL('libXfixes.so.3')
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    image = xfixes.XFixesGetCursorImage(display).contents
+    visible = sum(1 for i in range(image.width * image.height) if image.pixels[i] >> 24)
+    xlib.XCloseDisplay(display)
+    return visible
+
+
+def closewindow(window):
+    xlib, display = openx()
+    message = ClientMessage()
+    message.type = 33  # ClientMessage
+    message.window = window
+    message.message_type = xlib.XInternAtom(display, b'WM_PROTOCOLS', 0)
+    message.format = 32
+    message.data[0] = xlib.XInternAtom(display, b'WM_DELETE_WINDOW', 0)
+    xlib.XSendEvent(display, window, 0, 0, ctypes.byref(message))
+    xlib.XFlush(display)
+    xlib.XCloseDisplay(display)
+
+
+def main(args):
+    if args[:1] == ['png'] and len(args) == 3:
+        data = subprocess.run(['xwd', '-silent', '-id', args[1]], check=True,
+                              stdout=subprocess.PIPE).stdout
+        writepng(args[2], *readxwd(data))
+        return 0
+    if args[:1] == ['compare'] and len(args) == 4:
+        return compare(args[1], args[2], int(args[3]))
+    if args == ['cursor']:
+        print(visiblecursorpixels())
+        return 0
+    if args[:1] == ['close'] and len(args) == 2:
+        closewindow(int(args[1], 0))
+        return 0
+    sys.exit(__doc__)
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))
