@@ -1,0 +1,246 @@
+#include "master.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+
+#include "synth.h"
+
+namespace musicgen {
+namespace {
+
+// Loudest stretch of the finished track, as RMS of both channels: the main sections sit here.
+constexpr float loudesttarget = 0.28f;  // about -11 dBFS
+constexpr float ceiling = 0.89f;        // -1 dBFS, headroom for the encoder's overshoot
+constexpr double fadefrom = 155.3;
+constexpr double silentfrom = 157.6;
+
+size_t frameat(double seconds) { return static_cast<size_t>(seconds * samplerate); }
+
+// The pads and bass duck under every kick and hit, so the beat pumps and stays clear.
+void sidechain(Stereo& music, const std::vector<Note>& notes) {
+  std::vector<float> gain(music[0].size(), 1.0f);
+  for (const Note& note : notes) {
+    const bool kick = note.voice == Voice::kick;
+    if (!kick && note.voice != Voice::impact) continue;
+    const float depth = (kick ? 0.45f : 0.7f) * note.velocity;
+    const float recover = kick ? 0.1f : 0.35f;
+    const size_t start = frameat(note.time);
+    for (size_t n = 0; n < frameat(6 * recover) && start + n < gain.size(); ++n) {
+      const float t = static_cast<float>(n) / samplerate;
+      const float onset = std::min(1.0f, t / 0.004f);
+      const float g = 1.0f - depth * onset * std::exp(-t / recover);
+      gain[start + n] = std::min(gain[start + n], g);
+    }
+  }
+  for (auto& channel : music) {
+    for (size_t i = 0; i < channel.size(); ++i) channel[i] *= gain[i];
+  }
+}
+
+class Comb {
+ public:
+  explicit Comb(size_t length) : line(length, 0.0f) {}
+  float process(float in, float feedback, float damp) {
+    const float out = line[at];
+    store = out * (1.0f - damp) + store * damp;
+    line[at] = in + store * feedback;
+    if (++at == line.size()) at = 0;
+    return out;
+  }
+
+ private:
+  std::vector<float> line;
+  size_t at = 0;
+  float store = 0;
+};
+
+class Allpass {
+ public:
+  explicit Allpass(size_t length) : line(length, 0.0f) {}
+  float process(float in) {
+    const float delayed = line[at];
+    line[at] = in + delayed * 0.5f;
+    if (++at == line.size()) at = 0;
+    return delayed - in;
+  }
+
+ private:
+  std::vector<float> line;
+  size_t at = 0;
+};
+
+// A large, soft hall: parallel damped combs into series all-passes, the right side's lines a
+// little longer than the left's for width.
+Stereo reverb(const Stereo& send) {
+  const size_t combs[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+  const size_t allpasses[4] = {556, 441, 341, 225};
+  constexpr size_t spread = 23;
+  constexpr size_t predelay = samplerate / 50;
+  const size_t frames = send[0].size();
+  Stereo wet{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
+  for (int side = 0; side < 2; ++side) {
+    std::vector<Comb> bank;
+    std::vector<Allpass> chain;
+    for (size_t length : combs) bank.emplace_back(length + side * spread);
+    for (size_t length : allpasses) chain.emplace_back(length + side * spread);
+    Filter thin;
+    thin.tune(220, 0);
+    for (size_t i = 0; i < frames; ++i) {
+      const float in = i >= predelay ? 0.5f * (send[0][i - predelay] + send[1][i - predelay]) : 0;
+      const float x = thin.highpass(in) * 0.03f;
+      float out = 0;
+      for (Comb& comb : bank) out += comb.process(x, 0.93f, 0.3f);
+      for (Allpass& pass : chain) out = pass.process(out);
+      wet[side][i] = out;
+    }
+  }
+  // Mostly each side its own, a little of the other.
+  for (size_t i = 0; i < frames; ++i) {
+    const float l = wet[0][i], r = wet[1][i];
+    wet[0][i] = 0.85f * l + 0.15f * r;
+    wet[1][i] = 0.85f * r + 0.15f * l;
+  }
+  return wet;
+}
+
+// Ping-pong echo on the dotted eighth, darker with every repeat.
+Stereo echo(const Stereo& send) {
+  const size_t frames = send[0].size();
+  const size_t length = static_cast<size_t>(std::llround(0.75 * beatseconds * samplerate));
+  std::vector<float> left(length, 0.0f), right(length, 0.0f);
+  Stereo wet{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
+  Filter thin, darkl, darkr;
+  thin.tune(300, 0);
+  darkl.tune(3200, 0);
+  darkr.tune(3200, 0);
+  constexpr float feedback = 0.45f;
+  size_t at = 0;
+  for (size_t i = 0; i < frames; ++i) {
+    const float in = thin.highpass(0.5f * (send[0][i] + send[1][i]));
+    const float l = left[at], r = right[at];
+    left[at] = darkl.lowpass(in + r * feedback);
+    right[at] = darkr.lowpass(l * feedback);
+    if (++at == length) at = 0;
+    wet[0][i] = l;
+    wet[1][i] = r;
+  }
+  return wet;
+}
+
+float loudestrms(const Stereo& track, double window) {
+  const size_t span = frameat(window);
+  const size_t hop = frameat(0.25);
+  std::vector<double> energy(track[0].size() + 1, 0.0);
+  for (size_t i = 0; i < track[0].size(); ++i) {
+    energy[i + 1] = energy[i] + 0.5 * (double(track[0][i]) * track[0][i] +
+                                       double(track[1][i]) * track[1][i]);
+  }
+  double loudest = 0;
+  for (size_t i = 0; i + span < energy.size(); i += hop) {
+    loudest = std::max(loudest, (energy[i + span] - energy[i]) / span);
+  }
+  return static_cast<float>(std::sqrt(loudest));
+}
+
+void scale(Stereo& track, float gain) {
+  for (auto& channel : track) {
+    for (float& v : channel) v *= gain;
+  }
+}
+
+// Gentle glue: 2:1 above the threshold, measured on the smoothed power of both sides.
+void compress(Stereo& track, float threshold) {
+  const float attack = 1.0f - std::exp(-1.0f / (0.015f * samplerate));
+  const float release = 1.0f - std::exp(-1.0f / (0.25f * samplerate));
+  const float power = threshold * threshold;
+  constexpr float ratio = 2.0f;
+  float level = 0;
+  for (size_t i = 0; i < track[0].size(); ++i) {
+    const float p = 0.5f * (track[0][i] * track[0][i] + track[1][i] * track[1][i]);
+    level += (p > level ? attack : release) * (p - level);
+    if (level > power) {
+      const float gain = std::pow(level / power, -0.5f * (1.0f - 1.0f / ratio));
+      track[0][i] *= gain;
+      track[1][i] *= gain;
+    }
+  }
+}
+
+// Look-ahead peak limiter. The gain each sample needs is held over the look-ahead and then
+// averaged over it, so the gain is already down when a peak arrives and never moves abruptly.
+void limit(Stereo& track) {
+  constexpr size_t lookahead = samplerate / 200;
+  const size_t frames = track[0].size();
+  std::vector<float> needed(frames);
+  for (size_t i = 0; i < frames; ++i) {
+    const float peak = std::max(std::fabs(track[0][i]), std::fabs(track[1][i]));
+    needed[i] = peak > ceiling ? ceiling / peak : 1.0f;
+  }
+  std::vector<float> held(frames);
+  std::deque<size_t> window;
+  for (size_t i = 0; i < frames; ++i) {
+    while (!window.empty() && needed[window.back()] >= needed[i]) window.pop_back();
+    window.push_back(i);
+    if (window.front() + lookahead <= i) window.pop_front();
+    held[i] = needed[window.front()];
+  }
+  double sum = 0;
+  for (size_t i = 0; i < lookahead && i < frames; ++i) sum += held[i];
+  const float recovery = 1.0f - std::exp(-1.0f / (0.08f * samplerate));
+  float gain = 1.0f;
+  for (size_t i = 0; i < frames; ++i) {
+    const float smooth = static_cast<float>(sum / lookahead);
+    gain = std::min(smooth, gain + recovery * (1.0f - gain));
+    track[0][i] *= gain;
+    track[1][i] *= gain;
+    sum -= held[i];
+    sum += i + lookahead < frames ? held[i + lookahead] : 1.0f;
+  }
+}
+
+void fadeout(Stereo& track) {
+  for (size_t i = frameat(fadefrom); i < track[0].size(); ++i) {
+    const double t = static_cast<double>(i) / samplerate;
+    const double p = std::min(1.0, (t - fadefrom) / (silentfrom - fadefrom));
+    const float gain = static_cast<float>(0.5 * (1.0 + std::cos(pi * p)));
+    track[0][i] *= gain;
+    track[1][i] *= gain;
+  }
+}
+
+std::vector<int16_t> quantise(const Stereo& track) {
+  std::vector<int16_t> pcm(2 * track[0].size());
+  for (size_t i = 0; i < track[0].size(); ++i) {
+    for (int side = 0; side < 2; ++side) {
+      const float v = std::clamp(track[side][i], -1.0f, 1.0f) * 32767.0f;
+      pcm[2 * i + side] = static_cast<int16_t>(std::lrint(v));
+    }
+  }
+  return pcm;
+}
+
+}  // namespace
+
+std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes) {
+  sidechain(mix.music, notes);
+  const Stereo hall = reverb(mix.reverb);
+  const Stereo echoes = echo(mix.echo);
+  Stereo track{std::vector<float>(mix.frames), std::vector<float>(mix.frames)};
+  for (int side = 0; side < 2; ++side) {
+    Filter rumble;
+    rumble.tune(28, 0);
+    for (size_t i = 0; i < mix.frames; ++i) {
+      const float sum = mix.drums[side][i] + mix.music[side][i] + hall[side][i] + echoes[side][i];
+      track[side][i] = rumble.highpass(sum);
+    }
+  }
+  scale(track, loudesttarget / loudestrms(track, 3.0));
+  compress(track, 0.7f * loudesttarget);
+  scale(track, loudesttarget / loudestrms(track, 3.0));
+  limit(track);
+  fadeout(track);
+  return quantise(track);
+}
+
+}  // namespace musicgen

@@ -1,0 +1,14 @@
+#pragma once
+// From the mix buses to the finished 16-bit stereo track: sidechain, reverb, echo, mastering.
+#include <cstdint>
+#include <vector>
+
+#include "score.h"
+#include "voices.h"
+
+namespace musicgen {
+
+// Interleaved left/right samples, mix.frames frames.
+std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes);
+
+}  // namespace musicgen

@@ -1,0 +1,492 @@
+#include "voices.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "synth.h"
+
+namespace musicgen {
+
+Mix::Mix(size_t length) : frames(length) {
+  for (Stereo* bus : {&drums, &music, &reverb, &echo}) {
+    for (auto& channel : *bus) channel.assign(frames, 0.0f);
+  }
+}
+
+namespace {
+
+struct Routing {
+  bool drum;     // on the drum bus (not ducked)
+  float gain;
+  float reverb;  // send levels
+  float echo;
+};
+
+Routing routing(Voice voice) {
+  switch (voice) {
+    case Voice::kick: return {true, 0.9f, 0.02f, 0};
+    case Voice::snare: return {true, 0.32f, 0.18f, 0};
+    case Voice::clap: return {true, 0.4f, 0.22f, 0};
+    case Voice::hat: return {true, 0.13f, 0.05f, 0};
+    case Voice::openhat: return {true, 0.1f, 0.08f, 0};
+    case Voice::crash: return {true, 0.18f, 0.25f, 0};
+    case Voice::impact: return {true, 0.9f, 0.35f, 0};
+    case Voice::tom: return {true, 0.7f, 0.25f, 0.1f};
+    case Voice::bass: return {false, 0.36f, 0, 0};
+    case Voice::pad: return {false, 0.09f, 0.35f, 0.05f};
+    case Voice::strings: return {false, 0.08f, 0.45f, 0.05f};
+    case Voice::lead: return {false, 0.22f, 0.22f, 0.28f};
+    case Voice::pluck: return {false, 0.16f, 0.15f, 0.35f};
+    case Voice::bell: return {false, 0.22f, 0.45f, 0.35f};
+    case Voice::staticnoise: return {true, 0.22f, 0.2f, 0};
+    case Voice::riser: return {true, 0.2f, 0.3f, 0.1f};
+    case Voice::reversecymbal: return {true, 0.2f, 0.2f, 0};
+    case Voice::zap: return {false, 0.16f, 0.25f, 0.3f};
+    case Voice::dive: return {false, 0.1f, 0.5f, 0.2f};
+    case Voice::blip: return {false, 0.1f, 0.3f, 0.4f};
+  }
+  return {false, 0, 0, 0};
+}
+
+// Adds one note's stereo samples to its buses from its start, with a constant-power pan.
+class Writer {
+ public:
+  Writer(const Note& note, Mix& mix) : mix(mix), route(routing(note.voice)) {
+    start = static_cast<size_t>(std::llround(note.time * samplerate));
+    const float angle = (clampunit(0.5f * (note.pan + 1.0f))) * 0.5f * pi;
+    const float level = route.gain * note.velocity * std::sqrt(2.0f);
+    gains[0] = level * std::cos(angle);
+    gains[1] = level * std::sin(angle);
+  }
+  // False once the note runs past the end of the piece.
+  bool put(size_t n, float left, float right) {
+    const size_t i = start + n;
+    if (i >= mix.frames) return false;
+    const float l = left * gains[0];
+    const float r = right * gains[1];
+    Stereo& dry = route.drum ? mix.drums : mix.music;
+    dry[0][i] += l;
+    dry[1][i] += r;
+    mix.reverb[0][i] += l * route.reverb;
+    mix.reverb[1][i] += r * route.reverb;
+    mix.echo[0][i] += l * route.echo;
+    mix.echo[1][i] += r * route.echo;
+    return true;
+  }
+  bool put(size_t n, float mono) { return put(n, mono, mono); }
+
+ private:
+  Mix& mix;
+  Routing route;
+  size_t start = 0;
+  float gains[2] = {0, 0};
+};
+
+size_t samples(double seconds) { return static_cast<size_t>(seconds * samplerate); }
+float seconds(size_t n) { return static_cast<float>(n) / samplerate; }
+uint32_t seedof(const Note& note) {
+  return static_cast<uint32_t>(std::llround(note.time * samplerate)) * 2654435761u +
+         static_cast<uint32_t>(note.voice) * 40503u + static_cast<uint32_t>(note.pitch * 7);
+}
+
+// A short linear fade-in that keeps sharp attacks from clicking.
+float declick(float t, float width = 0.0015f) { return t < width ? t / width : 1.0f; }
+
+// Six detuned square waves: the metallic body of hats and cymbals.
+class Metal {
+ public:
+  float next() {
+    const float ratios[6] = {1.0f, 1.4826f, 1.8004f, 2.5462f, 2.6304f, 3.8968f};
+    float v = 0;
+    for (int i = 0; i < 6; ++i) v += oscs[i].pulse(ratios[i] * 342.0f / samplerate, 0.5f);
+    return v / 6.0f;
+  }
+
+ private:
+  Oscillator oscs[6] = {Oscillator(0.1f), Oscillator(0.7f), Oscillator(0.3f),
+                        Oscillator(0.9f), Oscillator(0.5f), Oscillator(0.2f)};
+};
+
+void kick(const Note& note, Writer& out) {
+  Oscillator body;
+  Noise noise(seedof(note));
+  Filter click;
+  click.tune(3500, 0.1f);
+  for (size_t n = 0; n < samples(0.5); ++n) {
+    const float t = seconds(n);
+    const float f = 46.0f + 115.0f * std::exp(-t / 0.028f) + 20.0f * std::exp(-t / 0.2f);
+    const float b = body.sine(f / samplerate) * std::exp(-t / 0.24f) * declick(t, 0.0008f);
+    const float c = click.lowpass(noise.next()) * std::exp(-t / 0.003f) * 0.5f;
+    const float tail = t > 0.42f ? 1.0f - (t - 0.42f) / 0.08f : 1.0f;
+    if (!out.put(n, std::tanh(1.5f * (b + c)) * tail)) return;
+  }
+}
+
+void snare(const Note& note, Writer& out) {
+  Oscillator low, high;
+  Noise noise(seedof(note));
+  Filter band, air;
+  band.tune(2400, 0.25f);
+  air.tune(900, 0.0f);
+  for (size_t n = 0; n < samples(0.35); ++n) {
+    const float t = seconds(n);
+    const float tone = (low.sine(182.0f / samplerate) * std::exp(-t / 0.05f) +
+                        0.5f * high.sine(331.0f / samplerate) * std::exp(-t / 0.03f));
+    const float x = noise.next();
+    const float hiss = (band.bandpass(x) * 0.8f + air.highpass(x) * 0.5f) * std::exp(-t / 0.1f);
+    if (!out.put(n, (0.6f * tone + hiss) * declick(t))) return;
+  }
+}
+
+void clap(const Note& note, Writer& out) {
+  Noise noise(seedof(note));
+  Filter band;
+  band.tune(1300, 0.35f);
+  for (size_t n = 0; n < samples(0.45); ++n) {
+    const float t = seconds(n);
+    float env = 0;
+    for (float burst : {0.0f, 0.011f, 0.022f}) {
+      if (t >= burst) env = std::max(env, std::exp(-(t - burst) / 0.0045f));
+    }
+    if (t >= 0.022f) env = std::max(env, 0.7f * std::exp(-(t - 0.022f) / 0.12f));
+    if (!out.put(n, 1.6f * band.bandpass(noise.next()) * env * declick(t, 0.0005f))) return;
+  }
+}
+
+void cymbal(const Note& note, Writer& out, float decay, float cutoff, float length) {
+  Noise left(seedof(note)), right(seedof(note) ^ 0x5bd1e995u);
+  Metal metal;
+  Filter hl, hr, hm, tl, tr;
+  hl.tune(cutoff, 0.15f);
+  hr.tune(cutoff, 0.15f);
+  hm.tune(cutoff * 0.9f, 0.1f);
+  // Above 11 kHz noise only adds hiss and eats the encoder's bits.
+  tl.tune(11000, 0);
+  tr.tune(11000, 0);
+  for (size_t n = 0; n < samples(length); ++n) {
+    const float t = seconds(n);
+    const float env = std::exp(-t / decay) * declick(t, 0.001f);
+    const float m = 0.6f * hm.highpass(metal.next());
+    const float fade = t > length - 0.05f ? (length - t) / 0.05f : 1.0f;
+    if (!out.put(n, tl.lowpass(hl.highpass(left.next()) + m) * env * fade,
+                 tr.lowpass(hr.highpass(right.next()) + m) * env * fade))
+      return;
+  }
+}
+
+void impact(const Note& note, Writer& out) {
+  Oscillator boom;
+  Noise left(seedof(note)), right(seedof(note) + 17);
+  Filter ll, lr;
+  const float base = midifrequency(note.pitch);
+  for (size_t n = 0; n < samples(3.0); ++n) {
+    const float t = seconds(n);
+    if (n % 16 == 0) {
+      const float cutoff = 120.0f + 3500.0f * std::exp(-t / 0.12f);
+      ll.tune(cutoff, 0.1f);
+      lr.tune(cutoff, 0.1f);
+    }
+    const float f = base * (1.0f + 2.5f * std::exp(-t / 0.09f));
+    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.8f) * declick(t, 0.001f);
+    const float env = 0.7f * std::exp(-t / 0.3f) * declick(t, 0.001f);
+    const float fade = t > 2.8f ? (3.0f - t) / 0.2f : 1.0f;
+    const float l = std::tanh(1.4f * (b + ll.lowpass(left.next()) * env)) * fade;
+    const float r = std::tanh(1.4f * (b + lr.lowpass(right.next()) * env)) * fade;
+    if (!out.put(n, l, r)) return;
+  }
+}
+
+void tom(const Note&, Writer& out) {
+  Oscillator body;
+  for (size_t n = 0; n < samples(0.7); ++n) {
+    const float t = seconds(n);
+    const float f = 55.0f * (1.0f + 0.5f * std::exp(-t / 0.04f));
+    const float fade = t > 0.6f ? (0.7f - t) / 0.1f : 1.0f;
+    if (!out.put(n, body.sine(f / samplerate) * std::exp(-t / 0.22f) * declick(t) * fade)) return;
+  }
+}
+
+void bass(const Note& note, Writer& out) {
+  Envelope env{note.attack > 0 ? note.attack : 0.003f, 0.25f, 0.75f, 0.03f};
+  const float f = midifrequency(note.pitch);
+  const float dt = f / samplerate;
+  Oscillator saw, sub;
+  Filter low;
+  const size_t length = samples(note.length + env.tail());
+  for (size_t n = 0; n < length; ++n) {
+    const float t = seconds(n);
+    if (n % 16 == 0) {
+      const float sweep = 0.3f + 0.7f * std::exp(-t / 0.12f);
+      low.tune(2.0f * f + 120.0f + 3200.0f * note.tone * note.tone * sweep, 0.35f);
+    }
+    const float v = low.lowpass(saw.saw(dt)) + 0.7f * sub.sine(dt);
+    if (!out.put(n, std::tanh(1.3f * v) * env.at(t, static_cast<float>(note.length)))) return;
+  }
+}
+
+// Detuned saws, three a side, behind a slowly breathing low-pass.
+void pad(const Note& note, Writer& out) {
+  Envelope env{note.attack > 0 ? note.attack : 0.35f, 1.5f, 0.8f, 0.8f};
+  Noise phases(seedof(note));
+  const float detune[3] = {-0.11f, 0.0f, 0.12f};
+  Oscillator left[3], right[3];
+  for (int i = 0; i < 3; ++i) {
+    left[i] = Oscillator(phases.unit());
+    right[i] = Oscillator(phases.unit());
+  }
+  float dl[3], dr[3];
+  for (int i = 0; i < 3; ++i) {
+    dl[i] = midifrequency(note.pitch + detune[i]) / samplerate;
+    dr[i] = midifrequency(note.pitch - detune[i] * 0.8f) / samplerate;
+  }
+  Filter fl, fr;
+  const float cutoff = 250.0f + 4200.0f * note.tone * note.tone;
+  const size_t length = samples(note.length + env.tail());
+  for (size_t n = 0; n < length; ++n) {
+    const float t = seconds(n);
+    if (n % 32 == 0) {
+      const float breath = 1.0f + 0.18f * std::sin(2.0f * pi * 0.23f * static_cast<float>(note.time + t));
+      fl.tune(cutoff * breath, 0.15f);
+      fr.tune(cutoff / breath, 0.15f);
+    }
+    float l = 0, r = 0;
+    for (int i = 0; i < 3; ++i) {
+      l += left[i].saw(dl[i]);
+      r += right[i].saw(dr[i]);
+    }
+    const float e = env.at(t, static_cast<float>(note.length)) / 3.0f;
+    if (!out.put(n, fl.lowpass(l) * e, fr.lowpass(r) * e)) return;
+  }
+}
+
+// Five saws a side with a gentle vibrato, thinned below and softened above: the growth's strings.
+void strings(const Note& note, Writer& out) {
+  Envelope env{note.attack > 0 ? note.attack : 1.0f, 2.0f, 0.85f, 1.1f};
+  Noise phases(seedof(note));
+  const float detune[5] = {-0.16f, -0.07f, 0.0f, 0.08f, 0.15f};
+  Oscillator left[5], right[5];
+  for (int i = 0; i < 5; ++i) {
+    left[i] = Oscillator(phases.unit());
+    right[i] = Oscillator(phases.unit());
+  }
+  Filter ll, lr, hl, hr;
+  ll.tune(2200.0f + 3000.0f * note.tone, 0.1f);
+  lr.tune(2200.0f + 3000.0f * note.tone, 0.1f);
+  hl.tune(220.0f, 0.0f);
+  hr.tune(220.0f, 0.0f);
+  float dl[5], dr[5];
+  for (int i = 0; i < 5; ++i) {
+    dl[i] = midifrequency(note.pitch + detune[i]) / samplerate;
+    dr[i] = midifrequency(note.pitch - detune[i]) / samplerate;
+  }
+  const size_t length = samples(note.length + env.tail());
+  for (size_t n = 0; n < length; ++n) {
+    const float t = seconds(n);
+    const float vibrato = 0.07f * std::sin(2.0f * pi * 5.1f * t) * clampunit(t / 1.5f);
+    const float bend = std::exp2(vibrato / 12.0f);
+    float l = 0, r = 0;
+    for (int i = 0; i < 5; ++i) {
+      l += left[i].saw(dl[i] * bend);
+      r += right[i].saw(dr[i] * bend);
+    }
+    const float e = env.at(t, static_cast<float>(note.length)) / 5.0f;
+    if (!out.put(n, hl.highpass(ll.lowpass(l)) * e, hr.highpass(lr.lowpass(r)) * e)) return;
+  }
+}
+
+void lead(const Note& note, Writer& out) {
+  Envelope env{0.006f, 0.35f, 0.7f, 0.16f};
+  Oscillator a, b, c;
+  Filter low;
+  const size_t length = samples(note.length + env.tail());
+  for (size_t n = 0; n < length; ++n) {
+    const float t = seconds(n);
+    const float vibrato = 0.13f * std::sin(2.0f * pi * 5.5f * t) * clampunit((t - 0.2f) / 0.3f);
+    const float f = midifrequency(note.pitch + vibrato) / samplerate;
+    if (n % 16 == 0) {
+      low.tune(900.0f + 3800.0f * note.tone * (0.55f + 0.45f * std::exp(-t / 0.18f)), 0.25f);
+    }
+    const float v = a.saw(f * 1.0035f) + b.saw(f * 0.9965f) + 0.5f * c.pulse(f * 0.5f, 0.35f);
+    if (!out.put(n, low.lowpass(v) * 0.45f * env.at(t, static_cast<float>(note.length)))) return;
+  }
+}
+
+void pluck(const Note& note, Writer& out) {
+  Oscillator a, b;
+  Filter low;
+  const float f = midifrequency(note.pitch) / samplerate;
+  const float brightness = 600.0f + 6000.0f * note.tone * note.tone;
+  for (size_t n = 0; n < samples(0.6); ++n) {
+    const float t = seconds(n);
+    if (n % 16 == 0) low.tune(200.0f + brightness * std::exp(-t / 0.07f), 0.3f);
+    const float v = a.saw(f) + 0.5f * b.pulse(f * 1.002f, 0.25f);
+    const float env = std::exp(-t / 0.16f) * declick(t, 0.002f) * (t > 0.5f ? (0.6f - t) / 0.1f : 1.0f);
+    if (!out.put(n, low.lowpass(v) * env * 0.6f)) return;
+  }
+}
+
+// Two-operator FM with an inharmonic modulator: glass-like bells.
+void bell(const Note& note, Writer& out) {
+  const float decay = std::min(2.5f, 0.4f + 2.0f * static_cast<float>(note.length));
+  const float f = midifrequency(note.pitch) / samplerate;
+  // High notes get a lighter modulation so that their sidebands stay below the Nyquist limit.
+  const float depth = std::min(1.0f, 900.0f / midifrequency(note.pitch));
+  Oscillator modulator;
+  float phase = 0;
+  const size_t length = samples(6.0f * decay);
+  for (size_t n = 0; n < length; ++n) {
+    const float t = seconds(n);
+    const float index = depth * (2.2f * std::exp(-t / 0.35f) + 0.3f);
+    const float m = modulator.sine(f * 3.5f) * index;
+    const float v = std::sin(2.0f * pi * phase + m);
+    phase += f;
+    if (phase >= 1.0f) phase -= 1.0f;
+    const float env = std::exp(-t / decay) * declick(t, 0.0015f);
+    if (!out.put(n, 0.6f * v * env)) return;
+  }
+}
+
+// Swell shape of the effect voices: rises over note.attack, falls over the last note.release.
+float swellshape(const Note& note, float t) {
+  const float length = static_cast<float>(note.length);
+  if (t >= length) return 0;
+  float env = note.attack > 0 ? clampunit(t / note.attack) : 1.0f;
+  env *= env;
+  if (note.release > 0 && t > length - note.release) env *= (length - t) / note.release;
+  return env;
+}
+
+// The static: hiss whose band climbs as it grows, crackle, and the camera shake's rumble.
+void staticnoise(const Note& note, Writer& out) {
+  Noise left(seedof(note)), right(seedof(note) + 99), crackle(seedof(note) + 7);
+  Filter bl, br, rl, rr;
+  rl.tune(90, 0.2f);
+  rr.tune(90, 0.2f);
+  for (size_t n = 0; n < samples(note.length); ++n) {
+    const float t = seconds(n);
+    const float env = swellshape(note, t);
+    if (n % 32 == 0) {
+      const float centre = 900.0f + 4000.0f * env * (0.5f + note.tone);
+      bl.tune(centre, 0.3f);
+      br.tune(centre * 1.1f, 0.3f);
+    }
+    float pop = 0;
+    if (crackle.unit() < 0.0015f) pop = crackle.next() * 2.5f;
+    const float l = bl.bandpass(left.next()) + 0.4f * pop + 2.2f * rl.lowpass(left.next());
+    const float r = br.bandpass(right.next()) + 0.4f * pop + 2.2f * rr.lowpass(right.next());
+    if (!out.put(n, l * env, r * env)) return;
+  }
+}
+
+// Noise swept up a band-pass with a saw gliding two octaves: into every white-out.
+void riser(const Note& note, Writer& out) {
+  Noise left(seedof(note)), right(seedof(note) + 3);
+  Filter bl, br;
+  Oscillator glide;
+  const float length = static_cast<float>(note.length);
+  for (size_t n = 0; n < samples(note.length); ++n) {
+    const float t = seconds(n);
+    const float p = t / length;
+    if (n % 32 == 0) {
+      const float centre = 300.0f * std::exp2(5.0f * p);
+      bl.tune(centre, 0.55f);
+      br.tune(centre * 1.07f, 0.55f);
+    }
+    const float env = swellshape(note, t) * (0.3f + 0.7f * p);
+    const float tone = 0.25f * glide.saw(midifrequency(note.pitch + 24.0f * p) / samplerate);
+    if (!out.put(n, (bl.bandpass(left.next()) * 1.5f + tone) * env,
+                 (br.bandpass(right.next()) * 1.5f + tone) * env))
+      return;
+  }
+}
+
+void reversecymbal(const Note& note, Writer& out) {
+  Noise left(seedof(note)), right(seedof(note) + 5);
+  Metal metal;
+  Filter hl, hr;
+  hl.tune(4500, 0.1f);
+  hr.tune(4500, 0.1f);
+  const float length = static_cast<float>(note.length);
+  for (size_t n = 0; n < samples(note.length); ++n) {
+    const float t = seconds(n);
+    const float p = t / length;
+    const float env = p * p * p * (t > length - 0.008f ? (length - t) / 0.008f : 1.0f);
+    const float m = 0.5f * metal.next();
+    if (!out.put(n, hl.highpass(left.next() + m) * env, hr.highpass(right.next() + m) * env))
+      return;
+  }
+}
+
+// A feeler shooting out: a fast downward glide through a resonant band.
+void zap(const Note& note, Writer& out) {
+  Oscillator osc;
+  Filter band;
+  const float top = midifrequency(note.pitch);
+  for (size_t n = 0; n < samples(0.4); ++n) {
+    const float t = seconds(n);
+    const float f = 90.0f + top * std::exp(-t / 0.06f);
+    if (n % 16 == 0) band.tune(f * 1.5f, 0.6f);
+    const float env = std::exp(-t / 0.1f) * declick(t, 0.002f) * (t > 0.35f ? (0.4f - t) / 0.05f : 1.0f);
+    if (!out.put(n, band.bandpass(osc.saw(f / samplerate)) * 1.5f * env)) return;
+  }
+}
+
+// The worm collapsing: a chord of saws sliding two octaves down as its filter closes.
+void dive(const Note& note, Writer& out) {
+  Oscillator oscs[3] = {Oscillator(0.0f), Oscillator(0.33f), Oscillator(0.66f)};
+  const float offsets[3] = {0, -5, -12};
+  Filter low;
+  const float length = static_cast<float>(note.length);
+  for (size_t n = 0; n < samples(note.length); ++n) {
+    const float t = seconds(n);
+    const float p = t / length;
+    const float drop = 24.0f * p * p * (3.0f - 2.0f * p);
+    if (n % 32 == 0) low.tune(300.0f + 4000.0f * (1.0f - p) * (1.0f - p), 0.3f);
+    float v = 0;
+    for (int i = 0; i < 3; ++i) {
+      v += oscs[i].saw(midifrequency(note.pitch + offsets[i] - drop) / samplerate);
+    }
+    if (!out.put(n, low.lowpass(v) * swellshape(note, t) / 3.0f)) return;
+  }
+}
+
+void blip(const Note& note, Writer& out) {
+  Oscillator osc;
+  const float f = midifrequency(note.pitch) / samplerate;
+  const float length = static_cast<float>(note.length);
+  for (size_t n = 0; n < samples(note.length); ++n) {
+    const float t = seconds(n);
+    const float env = declick(t, 0.002f) * (t > length - 0.005f ? (length - t) / 0.005f : 1.0f);
+    if (!out.put(n, 0.5f * osc.pulse(f, 0.5f) * env)) return;
+  }
+}
+
+}  // namespace
+
+void rendernote(const Note& note, Mix& mix) {
+  Writer out(note, mix);
+  switch (note.voice) {
+    case Voice::kick: kick(note, out); break;
+    case Voice::snare: snare(note, out); break;
+    case Voice::clap: clap(note, out); break;
+    case Voice::hat: cymbal(note, out, 0.035f, 7000, 0.25f); break;
+    case Voice::openhat: cymbal(note, out, 0.22f, 6500, 0.9f); break;
+    case Voice::crash: cymbal(note, out, 1.1f, 4200, 4.0f); break;
+    case Voice::impact: impact(note, out); break;
+    case Voice::tom: tom(note, out); break;
+    case Voice::bass: bass(note, out); break;
+    case Voice::pad: pad(note, out); break;
+    case Voice::strings: strings(note, out); break;
+    case Voice::lead: lead(note, out); break;
+    case Voice::pluck: pluck(note, out); break;
+    case Voice::bell: bell(note, out); break;
+    case Voice::staticnoise: staticnoise(note, out); break;
+    case Voice::riser: riser(note, out); break;
+    case Voice::reversecymbal: reversecymbal(note, out); break;
+    case Voice::zap: zap(note, out); break;
+    case Voice::dive: dive(note, out); break;
+    case Voice::blip: blip(note, out); break;
+  }
+}
+
+}  // namespace musicgen
