@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
   if (!openoffscreen(options.width, options.height)) return 1;
   setscrd(options.width, options.height);
   setofflineticks(0);
+  setsoundon(false);  // pictures only
   initdemo(0);
   bool written = true;
   for (const double seconds : options.times) written = renderframe(options, seconds) && written;

@@ -31,6 +31,7 @@ void needdemo(int w, int h) {
   needoffscreen(w, h);
   if (demostarted) return;
   setofflineticks(0);
+  setsoundon(false);  // frames only: no audio device is opened
   initdemo(0);
   demostarted = true;
 }

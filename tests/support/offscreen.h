@@ -7,7 +7,7 @@
 // Opens (once per test program) an offscreen context of the given size.
 void needoffscreen(int width = 640, int height = 480, bool stencil = false);
 
-// Starts the demo offscreen once per test program (scrw x scrh = width x height).
+// Starts the demo offscreen and silent once per test program (scrw x scrh = width x height).
 void needdemo(int width = 640, int height = 480);
 
 // Draws one demo frame at the given time in milliseconds and returns it as RGB, top row first.
