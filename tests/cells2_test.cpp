@@ -9,6 +9,7 @@
 
 #include "glcalllog.h"
 #include "offscreen.h"
+#include "player.h"
 #include "randcount.h"
 
 namespace {
@@ -72,6 +73,25 @@ std::vector<std::string> colours(const std::vector<std::string>& log) {
 void identityview() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+}
+
+// Walks one frame's scenes up to the floaters and notes, after each scene of the middle act, how
+// many draws it left taken since its own seed: the floaters continue from the last of these.
+std::vector<std::pair<std::string, int>> middleactdraws(float t) {
+  std::vector<std::pair<std::string, int>> out;
+  glPushMatrix();
+  for (const Scene& scene : scenes) {
+    if (!scene.renderfn) continue;
+    const std::string name = scene.name;
+    if (name == "Floaters") break;
+    if (!sceneactive(scene, t)) continue;
+    scene.renderfn(sceneprogress(scene, t));
+    if (name.rfind("Cells 2", 0) == 0) out.emplace_back(name, drawssince(4));
+    if (name.rfind("Worms", 0) == 0) out.emplace_back(name, drawssince(0));
+    if (name == "DLA") out.emplace_back(name, drawssince(1));
+  }
+  glPopMatrix();
+  return out;
 }
 
 bool enabled(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
@@ -308,4 +328,26 @@ TEST(CellEntries, FlashesMarkTheCuts) {
   EXPECT_EQ(flashes(cells2_4, 0.84f), 1);
   EXPECT_EQ(flashes(cells2_2, 0.2f), 0);
   glPopMatrix();
+}
+
+TEST(MiddleAct, DrawCountsPerFrameStayTheSameForTheSameTime) {
+  needdemo(640, 480);
+  using counts = std::vector<std::pair<std::string, int>>;
+  const std::vector<std::pair<float, counts>> expected = {
+      {29.2f, {{"Cells 2-1", 3240}}},
+      {45.0f, {{"Cells 2-1", 3240 + 40 * 9}}},
+      {53.5f, {{"Cells 2-1", 3240 + 7 * 9}}},  // the tail is dropping off
+      {60.0f, {{"Worms 1", 672}, {"Cells 2-2", 3240}}},
+      {75.0f, {{"Worms 1", 672}, {"Cells 2-2", 3240}}},
+      {90.0f, {{"Worms 2", 672}, {"Cells 2-3", 3240}}},
+      {97.7f, {{"Worms 2", 672}, {"Cells 2-3", 3240}}},
+      {112.0f, {{"Worms 3", 896}, {"Cells 2-4", 3240}}},
+      {125.0f, {{"Worms 3", 896}, {"Cells 2-4", 3240}, {"DLA", 1600}}},
+      {133.0f, {{"Worms 3", 896}, {"Cells 2-4", 3240}, {"DLA", 1600}}},
+  };
+  for (const auto& [t, draws] : expected) {
+    const counts first = middleactdraws(t);
+    EXPECT_EQ(first, draws) << t;
+    EXPECT_EQ(middleactdraws(t), first) << t;
+  }
 }
