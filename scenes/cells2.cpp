@@ -78,9 +78,8 @@ float ballgrey(float p) {
   return std::max(0.0f, static_cast<float>(0.75 * (1 - 20 * (p - 0.85))));
 }
 
-void logolayer(unsigned int texture, float offset) {
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glEnable(GL_TEXTURE_2D);
+// One 400 x 400 logo quad reaching past the right and bottom edges of the overlay.
+void logoquad(float offset) {
   glBegin(GL_QUADS);
   glTexCoord2f(0, 1);
   glVertex2f(280 + offset, 200);
@@ -247,11 +246,14 @@ void renderlogo(float p) {
   perspective2DBegin(640, 480);
   const float grey = static_cast<float>(0.6 + 0.2 * std::fabs(std::sin(25 * p)));
   glColor3f(grey, grey, grey);
-  logolayer(c2logoa, offset);
+  glBindTexture(GL_TEXTURE_2D, c2logoa);
+  glEnable(GL_TEXTURE_2D);
+  logoquad(offset);
+  glBindTexture(GL_TEXTURE_2D, c2logob);
   const float f = static_cast<float>(0.15 * std::fabs(std::sin(45 * p)));
   glColor3f(static_cast<float>(0.85 + f), static_cast<float>(0.7 + f),
             static_cast<float>(0.79 + f));
-  logolayer(c2logob, -offset);
+  logoquad(-offset);
   glDisable(GL_TEXTURE_2D);
   perspective2DEnd();
   glDisable(GL_BLEND);
