@@ -3,6 +3,7 @@
 // any GL state or pixel at all.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>
@@ -73,4 +74,13 @@ inline long long framelight(const std::vector<unsigned char>& frame) {
   long long sum = 0;
   for (unsigned char v : frame) sum += v;
   return sum;
+}
+
+// The largest difference of any channel between two frames of the same size. The software
+// rasteriser may round a large fogged mesh one step differently from frame to frame.
+inline int maxdifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  if (a.size() != b.size()) return 256;
+  int most = 0;
+  for (size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
+  return most;
 }
