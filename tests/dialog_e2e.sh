@@ -14,7 +14,8 @@ export SDL_VIDEODRIVER=x11
 work=$(mktemp -d)
 helpers=()
 cleanup() {
-  [ -z "${app:-}" ] || kill "$app" 2>/dev/null || true
+  # SDL turns SIGTERM into a quit event that the demo ignores.
+  [ -z "${app:-}" ] || kill -KILL "$app" 2>/dev/null || true
   for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
@@ -50,7 +51,7 @@ start() {
   app=$!
   window=
   for _ in $(seq 150); do
-    window=$(viewable "$(xdotool search --pid "$app" --name '^Tessivar$' 2>/dev/null)")
+    window=$(viewable "$(xdotool search --all --pid "$app" --name '^Tessivar$' 2>/dev/null)")
     [ -n "$window" ] && break
     kill -0 "$app" 2>/dev/null || fail "$name: ended before its window opened: $(cat "$work/$name.log")"
     sleep 0.1

@@ -13,23 +13,36 @@ import zlib
 
 # A pixel differs clearly when a channel is off by more than this (smoothed edges vary less).
 CHANNEL_TOLERANCE = 48
+DIRECTCOLOR = 5
 
 
 def readxwd(data):
     header = struct.unpack('>25I', data[:100])
     size, width, height = header[0], header[4], header[5]
     byteorder, bitsperpixel, bytesperline = header[7], header[11], header[12]
-    masks, colours = header[14:17], header[19]
-    if bitsperpixel != 32:
+    visualclass, masks, colours = header[13], header[14:17], header[19]
+    if bitsperpixel not in (24, 32):
         sys.exit('dialog_x11: %d bits per pixel are not handled' % bitsperpixel)
+    step = bitsperpixel // 8
     shifts = [(mask & -mask).bit_length() - 1 for mask in masks]
-    order = '<' if byteorder == 0 else '>'
+    # A DirectColor window's channels go through its colour map (SDL's gamma ramp).
+    ramps = None
+    if visualclass == DIRECTCOLOR and colours:
+        entries = [struct.unpack('>IHHHBB', data[size + i * 12:size + i * 12 + 12])
+                   for i in range(colours)]
+        ramps = [[entry[1 + c] >> 8 for entry in entries] for c in range(3)]
+    endian = 'little' if byteorder == 0 else 'big'
     start = size + colours * 12
     rows = []
     for y in range(height):
-        at = start + y * bytesperline
-        pixels = struct.unpack(order + '%dI' % width, data[at:at + width * 4])
-        rows.append(bytes((p & m) >> s for p in pixels for m, s in zip(masks, shifts)))
+        line = data[start + y * bytesperline:start + y * bytesperline + width * step]
+        row = bytearray()
+        for x in range(0, len(line), step):
+            pixel = int.from_bytes(line[x:x + step], endian)
+            for c in range(3):
+                value = (pixel & masks[c]) >> shifts[c]
+                row.append(ramps[c][value] if ramps else value)
+        rows.append(bytes(row))
     return width, height, rows
 
 
