@@ -351,3 +351,21 @@ TEST(MiddleAct, DrawCountsPerFrameStayTheSameForTheSameTime) {
     EXPECT_EQ(middleactdraws(t), first) << t;
   }
 }
+
+namespace {
+long long framelight(const std::vector<unsigned char>& frame) {
+  long long sum = 0;
+  for (const unsigned char v : frame) sum += v;
+  return sum;
+}
+}  // namespace
+
+TEST(MiddleActFrames, FlashesLightUpTheCuts) {
+  needdemo(640, 480);
+  const long long opening = framelight(demoframe(29200));
+  const long long settled = framelight(demoframe(31000));
+  const long long flash = framelight(demoframe(97700));
+  const long long before = framelight(demoframe(96500));
+  EXPECT_GT(opening, settled * 3 / 2);
+  EXPECT_GT(flash, before * 3 / 2);
+}
