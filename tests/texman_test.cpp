@@ -168,17 +168,10 @@ TEST_F(Textures, OneFileGivesOneTextureAndIsNotOpenedAgain) {
   const std::string copy = file;
   EXPECT_EQ(loadpngtex(copy.c_str(), 16), first);
   EXPECT_EQ(gettexid(file), static_cast<int>(first));
+  EXPECT_EQ(loadzibtex(file, 16), first);
   // The first load fixes the size; a hit does not look at it.
   EXPECT_EQ(loadpngtex(file, 512), first);
   EXPECT_EQ(texturewidth(first), 16);
-}
-
-TEST_F(Textures, EitherLoaderReturnsWhatTheOtherLoadedFirst) {
-  const char* file = path("either.png");
-  ASSERT_TRUE(writepicture(file, rgbpicture(8, 3, pattern)));
-  const unsigned int name = loadpngtex(file, 8);
-  ASSERT_NE(name, 0u);
-  EXPECT_EQ(loadzibtex(file, 8), name);
 }
 
 TEST_F(Textures, MissingFileGivesZeroAndIsTriedAgain) {
@@ -482,19 +475,5 @@ TEST_F(Textures, InterlacedPictureLoadsLikeAPlainOne) {
     t.a = 0;
     return t;
   });
-}
-
-TEST_F(Textures, GreyWithAlphaLoadsAsGrey) {
-  PngPicture p;
-  p.width = p.height = 8;
-  p.colourtype = PNG_COLOR_TYPE_GRAY_ALPHA;
-  for (int y = 0; y < 8; ++y) {
-    std::vector<unsigned char> row;
-    for (int x = 0; x < 8; ++x) row.insert(row.end(), {static_cast<unsigned char>(x * y), 9});
-    p.rows.push_back(row);
-  }
-  const char* file = path("greyalpha.png");
-  ASSERT_TRUE(writepicture(file, p));
-  expectpicture(loadpngtex(file, 8), 8, [](int x, int y) { return Texel{x * y, x * y, x * y, 0}; });
 }
 }  // namespace
