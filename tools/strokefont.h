@@ -68,6 +68,24 @@ inline Glyph glyphfor(char c) {
       return {1.12f, {seg(0, 0.92f, 0.28f, 0.08f), seg(0.28f, 0.08f, 0.56f, 0.7f),
                       seg(0.56f, 0.7f, 0.84f, 0.08f), seg(0.84f, 0.08f, 1.12f, 0.92f)}};
     case 'y': return {0.8f, {seg(0, 0.92f, 0.4f, 0.08f), seg(0.8f, 0.92f, 0.162f, -0.42f)}};
+    case '0':
+      return {0.74f, {arc(0.37f, 1.05f, 0.37f, 0, 180), arc(0.37f, 0.45f, 0.37f, 180, 360),
+                      seg(0, 0.45f, 0, 1.05f), seg(0.74f, 0.45f, 0.74f, 1.05f)}};
+    case '1': return {0.4f, {seg(0.1f, 1.2f, 0.4f, 1.42f), seg(0.4f, 1.42f, 0.4f, 0.08f)}};
+    case '2':
+      return {0.7f, {arc(0.35f, 1.07f, 0.35f, -40, 180), seg(0.618f, 0.845f, 0, 0.08f),
+                     seg(0, 0.08f, 0.7f, 0.08f)}};
+    case '3': return {0.7f, {arc(0.33f, 1.08f, 0.32f, -90, 150), arc(0.33f, 0.42f, 0.36f, -150, 90)}};
+    case '4':
+      return {0.75f, {seg(0.55f, 0.08f, 0.55f, 1.42f), seg(0.55f, 1.42f, 0, 0.45f),
+                      seg(0, 0.45f, 0.75f, 0.45f)}};
+    case '5':
+      return {0.75f, {seg(0.65f, 1.42f, 0.08f, 1.42f), seg(0.08f, 1.42f, 0.05f, 0.8f),
+                      arc(0.36f, 0.45f, 0.38f, -140, 125)}};
+    case '6': return {0.74f, {arc(0.37f, 0.42f, 0.37f, 0, 360), seg(0.02f, 0.45f, 0.5f, 1.42f)}};
+    case '7': return {0.7f, {seg(0, 1.42f, 0.7f, 1.42f), seg(0.7f, 1.42f, 0.2f, 0.08f)}};
+    case '8': return {0.72f, {arc(0.36f, 1.08f, 0.3f, 0, 360), arc(0.36f, 0.42f, 0.36f, 0, 360)}};
+    case '9': return {0.74f, {arc(0.37f, 1.0f, 0.37f, 0, 360), seg(0.72f, 0.97f, 0.24f, 0.08f)}};
     default: return {0.4f, {}};  // space, and anything the font does not draw
   }
 }

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "strokefont.h"
@@ -54,11 +55,20 @@ class Image {
 };
 
 // Every texel from fn(x, y), x and y the texel's column and row (row 0 is the top of the file).
+// Rows are shared out over the machine's cores; every texel depends on its position alone, so the
+// result is the same however the rows are split.
 template <class F>
 Image drawtexels(int size, F fn) {
   Image image(size);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) image.at(x, y) = fn(x, y);
+  const int workers = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
+  auto drawrows = [&](int first) {
+    for (int y = first; y < size; y += workers)
+      for (int x = 0; x < size; ++x) image.at(x, y) = fn(x, y);
+  };
+  std::vector<std::thread> threads;
+  for (int w = 1; w < workers; ++w) threads.emplace_back(drawrows, w);
+  drawrows(0);
+  for (std::thread& t : threads) t.join();
   return image;
 }
 
@@ -161,24 +171,26 @@ Image drawcelld() {
   return drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
     const float ring = std::exp(-((r - 0.5f) / 0.08f) * ((r - 0.5f) / 0.08f));
-    const float glow = 0.3f * std::exp(-(r / 0.5f) * (r / 0.5f));
-    const float nucleus = std::exp(-(r / 0.16f) * (r / 0.16f));
+    const float glow = 0.14f * std::exp(-(r / 0.5f) * (r / 0.5f));
+    const float nucleus = 0.7f * std::exp(-(r / 0.13f) * (r / 0.13f));
     return (Colour{0.55f, 0.85f, 1.0f} * (ring + glow) + Colour{0.85f, 0.95f, 1.0f} * nucleus) *
            spritewindow(r, 0.66f, 0.9f);
   });
 }
 
-// A soft blob of worm skin: translucent flesh, brighter towards its rim, crossed by creases.
+// A soft blob of worm skin: translucent flesh ringed by the segment folds of a worm, mottled,
+// brighter towards its rim where light passes through.
 Image drawworma() {
   return drawsprite(128, 3, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const Cells scales = cellnoise({u * 5.5f, v * 5.5f, 0.3f}, 51);
-    const float crease = smoothstep(0.0f, 0.18f, scales.f2 - scales.f1);
-    const float mottle = 0.5f + 0.5f * fbm({u * 3, v * 3, 1.7f}, 4, 53);
-    const float body = std::pow(clamp01(1 - (r / 0.8f) * (r / 0.8f)), 0.8f);
-    const float rimlight = std::exp(-((r - 0.55f) / 0.16f) * ((r - 0.55f) / 0.16f));
-    const float skin = body * (0.35f + 0.45f * crease * (0.6f + 0.4f * mottle)) + 0.35f * rimlight;
-    return mixcolour(Colour{0.85f, 0.45f, 0.4f}, Colour{1.0f, 0.78f, 0.62f}, crease) *
+    const float bend = 0.35f * fbm({u * 1.5f, v * 1.5f, 0.4f}, 3, 51);
+    const float folds = 0.5f + 0.5f * std::cos((v + 0.25f * u * u + bend) * 19);
+    const float mottle = 0.5f + 0.5f * fbm({u * 6, v * 6, 1.7f}, 4, 53);
+    const float body = std::pow(clamp01(1 - (r / 0.82f) * (r / 0.82f)), 0.7f);
+    const float rimlight = std::exp(-((r - 0.58f) / 0.15f) * ((r - 0.58f) / 0.15f));
+    // Two hundred of these overlap in a worm, so each stays dim to keep the body from burning white.
+    const float skin = 0.7f * (body * (0.2f + 0.5f * folds + 0.3f * mottle) + 0.3f * rimlight);
+    return mixcolour(Colour{0.8f, 0.38f, 0.4f}, Colour{1.0f, 0.8f, 0.68f}, folds * 0.6f + 0.4f * mottle) *
            (skin * spritewindow(r, 0.62f, 0.92f));
   });
 }
@@ -196,13 +208,13 @@ Image drawsplatb() {
   return drawsprite(32, 6, [&](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
-    const float outline = 0.42f + 0.13f * ringnoise(angle, 1.6f, 61) + 0.06f * ringnoise(angle, 4.0f, 62);
+    const float outline = 0.52f + 0.14f * ringnoise(angle, 1.6f, 61) + 0.07f * ringnoise(angle, 4.0f, 62);
     float body = 1 - smoothstep(outline - 0.08f, outline + 0.04f, r);
     for (const auto& d : droplets)
       body = std::fmax(body, 1 - smoothstep(d[2] * 0.6f, d[2], std::hypot(u - d[0], v - d[1])));
-    const float heat = 0.45f + 0.55f * std::exp(-(r / 0.3f) * (r / 0.3f));
+    const float heat = 0.7f + 0.3f * std::exp(-(r / 0.3f) * (r / 0.3f));
     return mixcolour(Colour{0.85f, 0.75f, 0.4f}, Colour{1.0f, 0.97f, 0.85f}, heat) *
-           (body * heat * spritewindow(r, 0.8f, 0.94f));
+           (body * heat * spritewindow(r, 0.8f, 0.95f));
   });
 }
 
@@ -259,21 +271,21 @@ Image drawbga() {
 // Frozen ground that repeats on both axes: plates of blue ice split by frosted cracks, with
 // drifts of snow. All noise is periodic with the image, so the four repeats join invisibly.
 Colour groundcolour(float x, float y) {
-  constexpr int platecells = 6, finecells = 17, mottleperiod = 5, driftperiod = 3;
+  constexpr int platecells = 6, finecells = 17, mottleperiod = 5, driftperiod = 2;
   const Vec3 warp = warpvector({x * 4, y * 4, 0}, 3, 91, 4) * 0.12f;
-  const Cells plates = cellnoise(Vec3{x * platecells, y * platecells, 0.25f} + warp * platecells, 92, platecells);
-  const Cells fine = cellnoise(Vec3{x * finecells, y * finecells, 0.5f} + warp * finecells, 93, finecells);
-  const float crack = 1 - smoothstep(0.0f, 0.05f, plates.f2 - plates.f1);
-  const float finecrack = 1 - smoothstep(0.0f, 0.06f, fine.f2 - fine.f1);
-  const float platecentre = smoothstep(0.0f, 0.35f, plates.f2 - plates.f1);
-  const float tone = 0.82f + 0.3f * hashunit(plates.id);
+  const Cells plates = cellnoise2((x + warp.x) * platecells, (y + warp.y) * platecells, 92, platecells);
+  const Cells fine = cellnoise2((x + warp.x) * finecells, (y + warp.y) * finecells, 93, finecells);
+  const float crack = 1 - smoothstep(0.0f, 0.028f, plates.f2 - plates.f1);
+  const float finecrack = 1 - smoothstep(0.0f, 0.05f, fine.f2 - fine.f1);
+  const float platecentre = smoothstep(0.0f, 0.3f, plates.f2 - plates.f1);
+  const float tone = 0.82f + 0.3f * hashunit(hashmix(plates.id));
   const float mottle = fbm({x * mottleperiod, y * mottleperiod, 0.75f}, 5, 94, mottleperiod);
-  const float drift = smoothstep(0.08f, 0.4f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 5, 95, driftperiod));
+  const float drift = smoothstep(0.0f, 0.5f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
   const Colour ice = Colour{0.2f, 0.3f, 0.42f} * (tone * (0.75f + 0.25f * platecentre) * (0.9f + 0.35f * mottle));
   const Colour frost = Colour{0.55f, 0.66f, 0.78f};
   const Colour cracked = mixcolour(mixcolour(ice, frost, 0.35f * finecrack), frost, 0.8f * crack);
   const Colour snow = Colour{0.6f, 0.66f, 0.74f} * (0.92f + 0.12f * mottle);
-  return mixcolour(cracked, snow, drift * 0.85f);
+  return mixcolour(cracked, snow, drift * 0.7f);
 }
 
 Image drawfloorb() {
@@ -287,22 +299,26 @@ Image drawfloorb() {
 
 // The title in the upper left of the image: the demo shows a 400 x 400 quad of each layer with
 // only its left 90 % and top 70 % on screen, so the lettering stays well inside that part.
-constexpr float logoscale = 53.0f;      // texels per x-height
+constexpr float logoscale = 51.0f;      // texels per x-height
 constexpr float logobaseline = 228.0f;  // texel row of the letters' baseline
 constexpr float logospacing = 0.3f;     // gap between letters, in x-heights
 constexpr float logohalfwidth = 0.09f;  // half the stroke width, in x-heights
 
 TextLine logotext() {
   const float width = TextLine::measure("Tessivar", logospacing) * logoscale;
-  return TextLine("Tessivar", 230 - width / 2, logobaseline, logoscale, logospacing);
+  return TextLine("Tessivar", 232 - width / 2, logobaseline, logoscale, logospacing);
 }
 
 // A thin rule under the title with a small open circle at its left, like a cell.
 float logoruledistance(float x, float y) {
-  const float rule = segmentdistance(x, y, 58, 262, 412, 262);
-  const float ring = std::fabs(std::hypot(x - 38, y - 262) - 9);
+  const float rule = segmentdistance(x, y, 62, 262, 412, 262);
+  const float ring = std::fabs(std::hypot(x - 42, y - 262) - 9);
   return std::fmin(rule, ring);
 }
+
+// Everything the layers draw lies in this box; texels outside it stay black without summing the
+// distances to every stroke.
+bool nearlogo(float px, float py) { return px > 8 && px < 452 && py > 96 && py < 300; }
 
 // Layer a: solid letters, lit from above, in a cool white.
 Image drawlogoa() {
@@ -310,6 +326,7 @@ Image drawlogoa() {
   const float half = logohalfwidth * logoscale;
   return drawtexels(512, [&](int x, int y) {
     const float px = x + 0.5f, py = y + 0.5f;
+    if (!nearlogo(px, py)) return Colour{0, 0, 0};
     const float letters = clamp01(half - text.distance(px, py) + 0.5f);
     const float rule = clamp01(1.2f - logoruledistance(px, py) + 0.5f) * 0.7f;
     const float light = 1 - 0.35f * smoothstep(logobaseline - 80, logobaseline, py);
@@ -324,9 +341,10 @@ Image drawlogob() {
   const float half = logohalfwidth * logoscale;
   return drawtexels(512, [&](int x, int y) {
     const float px = x + 0.5f, py = y + 0.5f;
+    if (!nearlogo(px, py)) return Colour{0, 0, 0};
     const float d = text.distance(px, py) - half;
     const float outline = clamp01(1.6f - std::fabs(d - 2.5f));
-    const float glow = d > 0 ? std::exp(-d / 9.0f) * (1 - smoothstep(24, 40, d)) : 0.25f;
+    const float glow = d > 0 ? std::exp(-d / 9.0f) * (1 - smoothstep(20, 32, d)) : 0.25f;
     const float ruleglow = std::exp(-logoruledistance(px, py) / 4.0f) * (1 - smoothstep(10, 18, logoruledistance(px, py)));
     const float value = std::fmax(outline, 0.55f * glow) + 0.4f * ruleglow;
     return Colour{1.0f, 0.62f, 0.78f} * value;
@@ -434,7 +452,8 @@ Image drawsheet(const std::vector<Image>& images) {
     const int top = sheetgap + static_cast<int>(k / sheetcolumns) * cellh;
     for (int y = 0; y < sheettile; ++y)
       for (int x = 0; x < sheettile; ++x) sheet.at(left + x, top + y) = tilepixel(images[k], x, y);
-    drawlabel(sheet, entries[k].name, left, top + sheettile);
+    drawlabel(sheet, std::string(entries[k].name) + "  " + std::to_string(entries[k].size), left,
+              top + sheettile);
   }
   return sheet;
 }

@@ -35,10 +35,10 @@ inline std::uint32_t hashmix(std::uint32_t x) {
 }
 
 inline std::uint32_t hashcell(int x, int y, int z, std::uint32_t seed) {
-  std::uint32_t h = hashmix(seed ^ 0x9e3779b9u);
-  h = hashmix(h ^ static_cast<std::uint32_t>(x) * 0x8da6b343u);
-  h = hashmix(h ^ static_cast<std::uint32_t>(y) * 0xd8163841u);
-  return hashmix(h ^ static_cast<std::uint32_t>(z) * 0xcb1ab31fu);
+  const std::uint32_t h = seed * 0x9e3779b9u ^ static_cast<std::uint32_t>(x) * 0x8da6b343u ^
+                          static_cast<std::uint32_t>(y) * 0xd8163841u ^
+                          static_cast<std::uint32_t>(z) * 0xcb1ab31fu;
+  return hashmix(hashmix(h));
 }
 
 // 0 to 1, from 24 bits of the hash.
@@ -50,13 +50,13 @@ inline int wrap(int i, int period) {
   return m < 0 ? m + period : m;
 }
 
+// One of the twelve cube-edge directions, as in improved Perlin noise: cheap, and even enough.
 inline Vec3 latticegradient(int x, int y, int z, std::uint32_t seed) {
-  const std::uint32_t h = hashcell(x, y, z, seed);
-  // Uniform direction from two hash-derived angles.
-  const float cz = hashunit(h) * 2 - 1;
-  const float phi = hashunit(hashmix(h)) * 6.2831853f;
-  const float s = std::sqrt(1 - cz * cz);
-  return {s * std::cos(phi), s * std::sin(phi), cz};
+  static constexpr float edges[12][3] = {{1, 1, 0},  {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0},
+                                         {1, 0, 1},  {-1, 0, 1}, {1, 0, -1}, {-1, 0, -1},
+                                         {0, 1, 1},  {0, -1, 1}, {0, 1, -1}, {0, -1, -1}};
+  const float* e = edges[(hashcell(x, y, z, seed) >> 8) % 12];
+  return {e[0], e[1], e[2]};
 }
 
 inline float fade(float t) { return t * t * t * (t * (t * 6 - 15) + 10); }
@@ -75,7 +75,7 @@ inline float gradnoise(Vec3 p, std::uint32_t seed, int period = 0) {
   const float u = fade(f.x), v = fade(f.y), w = fade(f.z);
   const float x00 = mix(corner[0], corner[1], u), x10 = mix(corner[2], corner[3], u);
   const float x01 = mix(corner[4], corner[5], u), x11 = mix(corner[6], corner[7], u);
-  return 1.4f * mix(mix(x00, x10, v), mix(x01, x11, v), w);
+  return mix(mix(x00, x10, v), mix(x01, x11, v), w);
 }
 
 // Fractal sum of gradient noise; each octave doubles the frequency (and the period) and halves
@@ -109,7 +109,7 @@ inline Cells cellnoise(Vec3 p, std::uint32_t seed, int period = 0, float jitter 
       for (int dx = -1; dx <= 1; ++dx) {
         const std::uint32_t h =
             hashcell(wrap(ix + dx, period), wrap(iy + dy, period), iz + dz, seed);
-        const Vec3 offset{hashunit(h), hashunit(hashmix(h + 1)), hashunit(hashmix(h + 2))};
+        const Vec3 offset{(h & 1023) / 1023.0f, ((h >> 10) & 1023) / 1023.0f, ((h >> 20) & 1023) / 1023.0f};
         const Vec3 point = Vec3{fx + dx, fy + dy, fz + dz} + (offset - Vec3{0.5f, 0.5f, 0.5f}) * jitter +
                            Vec3{0.5f, 0.5f, 0.5f};
         const float d = length(point - p);
@@ -122,6 +122,29 @@ inline Cells cellnoise(Vec3 p, std::uint32_t seed, int period = 0, float jitter 
           best.f2 = d;
         }
       }
+  return best;
+}
+
+// Cell noise in the plane, nine cells searched; z of the result is 0.
+inline Cells cellnoise2(float x, float y, std::uint32_t seed, int period = 0, float jitter = 0.9f) {
+  const float fx = std::floor(x), fy = std::floor(y);
+  const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+  Cells best{1e9f, 1e9f, 0, {0, 0, 0}};
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) {
+      const std::uint32_t h = hashcell(wrap(ix + dx, period), wrap(iy + dy, period), 0, seed);
+      const float px = fx + dx + 0.5f + ((h & 1023) / 1023.0f - 0.5f) * jitter;
+      const float py = fy + dy + 0.5f + (((h >> 10) & 1023) / 1023.0f - 0.5f) * jitter;
+      const float d = std::hypot(px - x, py - y);
+      if (d < best.f1) {
+        best.f2 = best.f1;
+        best.f1 = d;
+        best.id = h;
+        best.nearest = {px, py, 0};
+      } else if (d < best.f2) {
+        best.f2 = d;
+      }
+    }
   return best;
 }
 
