@@ -269,6 +269,22 @@ TEST_F(Textures, RawFileLoadsFirstRowFirstAndPadsWith255) {
   EXPECT_EQ(loadzibtex(file, 64), name);
 }
 
+TEST(ShippedImages, EveryDemoImageLoadsAtItsSize) {
+  needoffscreen(64, 64);
+  inittexman();
+  const std::pair<const char*, int> images[] = {
+      {"data/floorb.png", 512}, {"data/skya.png", 512},  {"data/snowa.png", 64},
+      {"data/cella.png", 64},   {"data/bga.png", 256},   {"data/cellc.png", 64},
+      {"data/logoa.png", 512},  {"data/logob.png", 512}, {"data/celle.png", 64},
+      {"data/worma.png", 128},  {"data/splatb.png", 32}, {"data/celld.png", 64}};
+  for (const auto& [file, size] : images) {
+    const unsigned int name = loadpngtex(file, size);
+    EXPECT_NE(name, 0u) << file;
+    EXPECT_EQ(texturewidth(name), size) << file;
+  }
+  freetexman();
+}
+
 TEST(File, BytesAndBigEndianWordsReadAs255PastTheEnd) {
   FILE* fp = std::tmpfile();
   ASSERT_NE(fp, nullptr);
