@@ -14,8 +14,8 @@ pid=$!
 # Waits until the process's own "Tessivar" window exists and prints its id.
 findwindow() {
   for _ in $(seq 100); do
-    id=$(xdotool search --pid "$pid" --name '^Tessivar$' 2>/dev/null | tail -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    id=$(xdotool search --all --pid "$pid" --name '^Tessivar$' 2>/dev/null | tail -n 1)
+    [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && { echo "$id"; return 0; }
     sleep 0.1
   done
   return 1

@@ -83,7 +83,9 @@ finished() {
   wait "$app" || status=$?
   app=
   [ "$status" -eq 0 ] || fail "$name: exit status $status: $(cat "$work/$name.log")"
-  [ ! -s "$work/$name.log" ] || fail "$name: printed something: $(cat "$work/$name.log")"
+  # SDL's disk audio driver announces itself; the program itself prints nothing.
+  grep -v -e 'disk writer audio driver' -e '^ Writing to file' "$work/$name.log" >"$work/$name.own" || true
+  [ ! -s "$work/$name.own" ] || fail "$name: printed something: $(cat "$work/$name.own")"
 }
 
 # "window WxH" or "fullscreen WxH" for the demo's drawing window. In a window it is the child of
