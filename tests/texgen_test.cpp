@@ -23,7 +23,9 @@ struct Picture {
   int width = 0, height = 0, bitdepth = 0, colourtype = -1;
   std::vector<unsigned char> rgb;  // rows top first, three bytes a pixel
 
-  const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+  const unsigned char* at(int x, int y) const {
+    return &rgb[(static_cast<size_t>(y) * width + x) * 3];
+  }
   int brightness(int x, int y) const { return std::max({at(x, y)[0], at(x, y)[1], at(x, y)[2]}); }
 };
 
@@ -44,7 +46,8 @@ bool readpicture(const std::string& path, Picture& picture) {
     if (picture.bitdepth == 8 && picture.colourtype == PNG_COLOR_TYPE_RGB) {
       picture.rgb.resize(static_cast<size_t>(picture.width) * picture.height * 3);
       std::vector<png_bytep> rows(picture.height);
-      for (int y = 0; y < picture.height; ++y) rows[y] = &picture.rgb[static_cast<size_t>(y) * picture.width * 3];
+      for (int y = 0; y < picture.height; ++y)
+        rows[y] = &picture.rgb[static_cast<size_t>(y) * picture.width * 3];
       png_read_image(png, rows.data());
     }
     ok = true;
@@ -61,10 +64,12 @@ struct Named {
 };
 
 const Named images[] = {
-    {"data/floorb.png", "floorb", 512}, {"data/skya.png", "skya", 512},   {"data/snowa.png", "snowa", 64},
-    {"data/cella.png", "cella", 64},    {"data/bga.png", "bga", 256},     {"data/cellc.png", "cellc", 64},
-    {"data/logoa.png", "logoa", 512},   {"data/logob.png", "logob", 512}, {"data/celle.png", "celle", 64},
-    {"data/worma.png", "worma", 128},   {"data/splatb.png", "splatb", 32}, {"data/celld.png", "celld", 64},
+    {"data/floorb.png", "floorb", 512}, {"data/skya.png", "skya", 512},
+    {"data/snowa.png", "snowa", 64},    {"data/cella.png", "cella", 64},
+    {"data/bga.png", "bga", 256},       {"data/cellc.png", "cellc", 64},
+    {"data/logoa.png", "logoa", 512},   {"data/logob.png", "logob", 512},
+    {"data/celle.png", "celle", 64},    {"data/worma.png", "worma", 128},
+    {"data/splatb.png", "splatb", 32},  {"data/celld.png", "celld", 64},
 };
 
 const char* const sprites[] = {"snowa", "cella", "cellc", "celle", "worma", "splatb", "celld"};
@@ -142,7 +147,9 @@ TEST(TexgenFiles, LoadThroughTheDemoLoaderTexelForTexel) {
     for (int y = 0; y < image.size; ++y)
       for (int x = 0; x < image.size; ++x)
         for (int c = 0; c < 3; ++c)
-          mismatches += texels[(static_cast<size_t>(image.size - 1 - y) * image.size + x) * 4 + c] != p.at(x, y)[c];
+          mismatches +=
+              texels[(static_cast<size_t>(image.size - 1 - y) * image.size + x) * 4 + c] !=
+              p.at(x, y)[c];
     EXPECT_EQ(mismatches, 0) << image.path;
   }
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -151,8 +158,10 @@ TEST(TexgenFiles, LoadThroughTheDemoLoaderTexelForTexel) {
 
 // The generator sits in the build directory, one level above the test programs.
 std::filesystem::path generatorpath() {
-  if (const char* bin = std::getenv("TESSIVAR_BIN")) return std::filesystem::path(bin) / "tessivar-texgen";
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "tessivar-texgen";
+  if (const char* bin = std::getenv("TESSIVAR_BIN"))
+    return std::filesystem::path(bin) / "tessivar-texgen";
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
+         "tessivar-texgen";
 }
 
 TEST(TexgenRun, TwoRunsWriteIdenticalBytesAndAnUpToDateContactSheet) {
@@ -161,7 +170,8 @@ TEST(TexgenRun, TwoRunsWriteIdenticalBytesAndAnUpToDateContactSheet) {
   const fs::path root = fs::temp_directory_path() / ("texgen-test-" + std::to_string(getpid()));
   const std::string generator = generatorpath().string() + " ";
   for (const char* run : {"one", "two"}) {
-    const std::string command = generator + (root / run).string() + " --sheet " + (root / run).string() + "/sheet.png";
+    const std::string command =
+        generator + (root / run).string() + " --sheet " + (root / run).string() + "/sheet.png";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
   for (const Named& image : images) {
@@ -179,8 +189,9 @@ TEST(TexgenRun, TwoRunsWriteIdenticalBytesAndAnUpToDateContactSheet) {
   ASSERT_TRUE(readpicture("docs/contact-sheet.png", committed));
   EXPECT_EQ(fresh.width, committed.width);
   EXPECT_EQ(fresh.height, committed.height);
-  EXPECT_TRUE(fresh.rgb == committed.rgb) << "docs/contact-sheet.png is stale: regenerate it with "
-                                             "tessivar-texgen DATADIR --sheet docs/contact-sheet.png";
+  EXPECT_TRUE(fresh.rgb == committed.rgb)
+      << "docs/contact-sheet.png is stale: regenerate it with "
+         "tessivar-texgen DATADIR --sheet docs/contact-sheet.png";
   fs::remove_all(root);
 }
 
@@ -192,7 +203,8 @@ TEST(TexgenSprites, BlackAlongTheWholeBorderAndBrightInside) {
     for (int i = 0; i < n; ++i)
       border = std::max({border, p.brightness(i, 0), p.brightness(i, n - 1), p.brightness(0, i),
                          p.brightness(n - 1, i)});
-    // Bright somewhere within the middle two thirds: a membrane rim counts, as the core may be dark.
+    // Bright somewhere within the middle two thirds: a membrane rim counts, as the core may be
+    // dark.
     for (int y = n / 6; y < n - n / 6; ++y)
       for (int x = n / 6; x < n - n / 6; ++x) inside = std::max(inside, p.brightness(x, y));
     EXPECT_EQ(border, 0) << name;

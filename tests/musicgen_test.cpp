@@ -1,0 +1,224 @@
+// The generated soundtrack, decoded by SDL_mixer as the demo plays it: its length, levels,
+// spectrum, where its energy changes against the picture, and that the same source gives the
+// same file, sample-aligned with the render.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "demo.h"
+#include "mp3decode.h"
+
+namespace fs = std::filesystem;
+using mp3decode::level;
+using mp3decode::rate;
+
+namespace {
+
+constexpr double piecelength = 158.0;
+
+// Level just after minus level just before a moment, each over `span` seconds, `guard` apart.
+double rise(const std::vector<int16_t>& pcm, double t, double span, double guard) {
+  return level(pcm, t + guard, t + guard + span) - level(pcm, t - guard - span, t - guard);
+}
+
+void fft(std::vector<std::complex<double>>& a) {
+  const size_t n = a.size();
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t length = 2; length <= n; length <<= 1) {
+    const double angle = -2 * M_PI / length;
+    const std::complex<double> step(std::cos(angle), std::sin(angle));
+    for (size_t i = 0; i < n; i += length) {
+      std::complex<double> w(1);
+      for (size_t j = 0; j < length / 2; ++j) {
+        const auto u = a[i + j];
+        const auto v = a[i + j + length / 2] * w;
+        a[i + j] = u + v;
+        a[i + j + length / 2] = u - v;
+        w *= step;
+      }
+    }
+  }
+}
+
+// Share of the spectral energy in [low, high) Hz, over Hann windows from `from` to `to` seconds.
+struct Spectrum {
+  std::vector<double> power;  // per FFT bin, summed over windows
+  static constexpr size_t size = 1 << 15;
+  double share(double low, double high) const {
+    double in = 0, all = 0;
+    for (size_t k = 1; k < power.size(); ++k) {
+      const double f = double(k) * rate / size;
+      all += power[k];
+      if (f >= low && f < high) in += power[k];
+    }
+    return in / all;
+  }
+};
+
+Spectrum spectrum(const std::vector<int16_t>& pcm, double from, double to) {
+  Spectrum s;
+  s.power.assign(Spectrum::size / 2, 0.0);
+  std::vector<std::complex<double>> a(Spectrum::size);
+  for (double t = from; t + double(Spectrum::size) / rate < to; t += 2.0) {
+    const size_t first = static_cast<size_t>(t * rate);
+    for (size_t i = 0; i < Spectrum::size; ++i) {
+      const double window = 0.5 - 0.5 * std::cos(2 * M_PI * i / Spectrum::size);
+      a[i] = window * 0.5 * (pcm[2 * (first + i)] + pcm[2 * (first + i) + 1]);
+    }
+    fft(a);
+    for (size_t k = 0; k < s.power.size(); ++k) s.power[k] += std::norm(a[k]);
+  }
+  return s;
+}
+
+class MusicgenTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { decoded = mp3decode::decode(songname); }
+  void SetUp() override { ASSERT_FALSE(decoded.empty()) << songname << " does not decode"; }
+  static std::vector<int16_t> decoded;
+};
+std::vector<int16_t> MusicgenTest::decoded;
+
+TEST_F(MusicgenTest, DecodesToThePieceLength) {
+  // The capture ends with the mixer buffer in which the music ran out (4096 frames).
+  const double seconds = double(decoded.size() / 2) / rate;
+  EXPECT_NEAR(seconds, piecelength, 0.1);
+}
+
+TEST_F(MusicgenTest, LevelsLikeAReleasedTrackWithoutClipping) {
+  int peak = 0;
+  for (int16_t s : decoded) peak = std::max(peak, std::abs(int(s)));
+  const double peakdb = 20 * std::log10(peak / 32768.0);
+  EXPECT_LT(peakdb, -0.3);
+  EXPECT_GT(peakdb, -3.0) << "mastered well below full scale";
+  const double overall = level(decoded, 0, piecelength);
+  EXPECT_GT(overall, -20.0);
+  EXPECT_LT(overall, -10.0);
+  // The main theme and the worm sections play at full level; every 5 s of them near -12 dBFS.
+  for (double t = 29.5; t < 110.0; t += 5.0) {
+    const double l = level(decoded, t, t + 5.0);
+    EXPECT_GT(l, -18.0) << "at " << t << " s";
+    EXPECT_LT(l, -9.0) << "at " << t << " s";
+  }
+}
+
+TEST_F(MusicgenTest, ComesOutOfSilenceAndEndsCleanly) {
+  EXPECT_LT(level(decoded, 0, 0.05), -60.0);
+  EXPECT_LT(level(decoded, 0, 2.9), level(decoded, 29.2, 56.5) - 15.0) << "the fade from black";
+  EXPECT_LT(level(decoded, 157.6, piecelength), -90.0) << "silent by the demo's end";
+  EXPECT_LT(level(decoded, 157.0, 157.6), -45.0);
+  // The picture is black from 145.7 to the closing text at 147.5.
+  EXPECT_LT(level(decoded, 145.7, 147.5), level(decoded, 138.9, 142.9) - 15.0);
+  EXPECT_GT(level(decoded, 148.0, 155.0), -35.0) << "an outro under the closing text";
+}
+
+TEST_F(MusicgenTest, EnergyChangesWhereTheScoreCuts) {
+  // Into the main theme and into the climax: louder by a clear margin over 1.5 s.
+  EXPECT_GT(rise(decoded, 29.135, 1.5, 0.05), 6.0);
+  EXPECT_GT(rise(decoded, 138.849, 1.5, 0.05), 3.0);
+  // The static swells under the shake from 4.35, peaks 8.8-10.3 and is gone by 12.2.
+  const double swell = level(decoded, 8.786, 10.269);
+  EXPECT_GT(swell, level(decoded, 2.91, 4.35) + 3.0);
+  EXPECT_GT(swell, level(decoded, 12.209, 13.7) + 3.0);
+  // The worm first waits: quieter than the theme before it and the approach after 70.27.
+  const double waiting = level(decoded, 57.0, 63.4);
+  EXPECT_LT(waiting, level(decoded, 49.0, 56.5) - 3.0);
+  EXPECT_LT(waiting, level(decoded, 70.3, 77.1) - 3.0);
+  // The dive drops the beat; the growth brings it back; the rush to white is a quiet rise.
+  EXPECT_LT(level(decoded, 115.5, 118.3), level(decoded, 104.6, 111.4) - 6.0);
+  EXPECT_GT(level(decoded, 124.0, 132.0), level(decoded, 115.5, 118.3) + 6.0);
+  EXPECT_LT(level(decoded, 132.1, 134.6), level(decoded, 134.7, 136.0) - 6.0);
+}
+
+TEST_F(MusicgenTest, HitsLandOnTheWhiteFlashes) {
+  for (double flash : {13.839, 29.135, 35.99, 56.55, 83.992, 97.7, 111.407, 134.649, 138.849}) {
+    EXPECT_GT(rise(decoded, flash, 0.05, 0.02), 2.0) << "no hit at " << flash << " s";
+  }
+}
+
+TEST_F(MusicgenTest, SpectrumOfAMix) {
+  const Spectrum s = spectrum(decoded, 29.2, 111.0);
+  EXPECT_LT(s.share(0, 25), 0.005) << "DC and subsonic rumble";
+  EXPECT_GT(s.share(30, 200), 0.4) << "a bass line and kick carry the track";
+  EXPECT_GT(s.share(200, 5000), 0.03) << "the chords and the theme";
+  EXPECT_LT(s.share(12000, 22050), 0.01) << "hiss or aliasing";
+  // Stereo: the two sides differ.
+  double difference = 0, sum = 0;
+  for (size_t i = 2 * 30 * rate; i < 2 * 50 * rate; i += 2) {
+    const double l = decoded[i], r = decoded[i + 1];
+    difference += (l - r) * (l - r);
+    sum += (l + r) * (l + r);
+  }
+  EXPECT_GT(difference / sum, 0.005);
+}
+
+std::vector<char> readbytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<int16_t> readwav(const fs::path& path) {
+  const std::vector<char> bytes = readbytes(path);
+  if (bytes.size() < 44) return {};
+  std::vector<int16_t> samples((bytes.size() - 44) / 2);
+  std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+  return samples;
+}
+
+// Offset (in frames, within +-range) at which b best matches a around second t.
+long bestlag(const std::vector<int16_t>& a, const std::vector<int16_t>& b, double t, long range) {
+  const long first = static_cast<long>(t * rate);
+  long best = 0;
+  double bestcorrelation = -2;
+  for (long lag = -range; lag <= range; ++lag) {
+    double ab = 0, aa = 0, bb = 0;
+    for (long i = first; i < first + 4096; ++i) {
+      const double x = a[2 * i], y = b[2 * (i + lag)];
+      ab += x * y;
+      aa += x * x;
+      bb += y * y;
+    }
+    const double c = ab / std::sqrt(aa * bb + 1e-9);
+    if (c > bestcorrelation) {
+      bestcorrelation = c;
+      best = lag;
+    }
+  }
+  return best;
+}
+
+TEST_F(MusicgenTest, SameSourceSameFileAlignedWithTheRender) {
+  const char* bin = std::getenv("TESSIVAR_BIN");
+  if (!bin) GTEST_SKIP() << "TESSIVAR_BIN names the build folder";
+  const fs::path folder = fs::temp_directory_path() / ("tessivar-musicgen-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  const std::string command = std::string(bin) + "/tessivar-musicgen " + (folder / "again.mp3").string() +
+                              " --wav " + (folder / "render.wav").string();
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::vector<char> again = readbytes(folder / "again.mp3");
+  EXPECT_FALSE(again.empty());
+  EXPECT_TRUE(again == readbytes(songname)) << "a second run gives a different file";
+  EXPECT_FALSE(fs::exists(folder / "again.mp3.part"));
+  // The decoder's first sample is the render's first: the music keeps time with the picture.
+  const std::vector<int16_t> render = readwav(folder / "render.wav");
+  ASSERT_EQ(render.size(), 2 * static_cast<size_t>(piecelength * rate));
+  for (double t : {13.8, 30.0, 100.0, 139.0}) EXPECT_EQ(bestlag(render, decoded, t, 2000), 0) << t;
+  fs::remove_all(folder);
+}
+
+}  // namespace
