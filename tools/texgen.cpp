@@ -45,7 +45,8 @@ class Image {
     std::vector<unsigned char> out;
     out.reserve(texels.size() * 3);
     for (const Colour& c : texels)
-      for (float v : {c.r, c.g, c.b}) out.push_back(static_cast<unsigned char>(std::lround(clamp01(v) * 255)));
+      for (float v : {c.r, c.g, c.b})
+        out.push_back(static_cast<unsigned char>(std::lround(clamp01(v) * 255)));
     return out;
   }
 
@@ -99,6 +100,9 @@ Vec3 spheredirection(int x, int y, int size) {
   return {-sina * std::cos(b), cosa, -sina * std::sin(b)};
 }
 
+// A bell of height 1 at x = 0 that falls to 1/e at x = width.
+float bump(float x, float width) { return std::exp(-(x / width) * (x / width)); }
+
 // Fades a sprite to black well inside its square so no edge shows when it is added to the frame.
 float spritewindow(float r, float inner = 0.72f, float outer = 0.94f) {
   return 1 - smoothstep(inner, outer, r);
@@ -114,16 +118,18 @@ Vec3 warpvector(Vec3 p, int octaves, std::uint32_t seed, int period = 0) {
 // A soft round snow flake: a white-hot core in a cool halo.
 Colour snowflake(float u, float v) {
   const float r = std::hypot(u, v);
-  const float core = std::exp(-(r / 0.17f) * (r / 0.17f));
-  const float halo = 0.42f * std::exp(-(r / 0.45f) * (r / 0.45f));
+  const float core = bump(r, 0.17f);
+  const float halo = 0.42f * bump(r, 0.45f);
   return Colour{0.9f, 0.96f, 1.0f} * ((core + halo) * spritewindow(r, 0.6f, 0.92f));
 }
+
+Image drawsnowa() { return drawsprite(64, 4, snowflake); }
 
 // A cell: a bright membrane ring with a wobbling outline around a darker, grainy core and a
 // nucleus set off centre. `tint` colours the membrane, `inner` the core.
 struct CellLook {
   Colour tint, inner;
-  float radius, rim, seedoffset;
+  float radius, rim, fill, seedoffset;
   std::uint32_t seed;
 };
 
@@ -132,31 +138,29 @@ Colour cell(float u, float v, const CellLook& look) {
   const float angle = std::atan2(v, u);
   const float outline = look.radius + 0.035f * std::sin(5 * angle + look.seedoffset) +
                         0.02f * std::sin(9 * angle + 2 * look.seedoffset);
-  const float edge = (r - outline) / look.rim;
-  const float membrane = std::exp(-edge * edge);
-  const float outerglow = 0.22f * std::exp(-((r - outline) / 0.18f) * ((r - outline) / 0.18f));
+  const float membrane = bump(r - outline, look.rim);
+  const float outerglow = 0.22f * bump((r - outline), 0.18f);
   const float inside = 1 - smoothstep(outline - 0.1f, outline, r);
   const float grain = 0.5f + 0.5f * fbm({u * 4.5f, v * 4.5f, look.seedoffset}, 4, look.seed);
   const float nr = std::hypot(u - 0.14f, v + 0.1f);
-  const float nucleus = std::exp(-((nr - 0.13f) / 0.06f) * ((nr - 0.13f) / 0.06f)) +
-                        0.5f * std::exp(-(nr / 0.08f) * (nr / 0.08f));
-  const Colour core = look.inner * (inside * (0.16f + 0.22f * grain + 0.35f * nucleus));
+  const float nucleus = bump((nr - 0.13f), 0.06f) + 0.5f * bump(nr, 0.08f);
+  const Colour core = look.inner * (inside * look.fill * (0.16f + 0.22f * grain + 0.35f * nucleus));
   return (look.tint * (membrane + outerglow) + core) * spritewindow(r);
 }
 
 Image drawcella() {
-  const CellLook look{{0.55f, 1.0f, 0.88f}, {0.35f, 0.75f, 0.8f}, 0.6f, 0.07f, 0.7f, 11};
+  const CellLook look{{0.55f, 1.0f, 0.88f}, {0.35f, 0.75f, 0.8f}, 0.6f, 0.07f, 1.5f, 0.7f, 11};
   return drawsprite(64, 4, [&](float u, float v) { return cell(u, v, look); });
 }
 
 Image drawcellc() {
-  const CellLook look{{0.95f, 0.7f, 1.0f}, {0.75f, 0.45f, 0.85f}, 0.58f, 0.06f, 2.1f, 23};
+  const CellLook look{{0.95f, 0.7f, 1.0f}, {0.75f, 0.45f, 0.85f}, 0.58f, 0.06f, 1.0f, 2.1f, 23};
   return drawsprite(64, 4, [&](float u, float v) { return cell(u, v, look); });
 }
 
 // A cell fringed with short cilia, in amber.
 Image drawcelle() {
-  const CellLook look{{1.0f, 0.82f, 0.5f}, {0.8f, 0.55f, 0.3f}, 0.52f, 0.06f, 3.3f, 37};
+  const CellLook look{{1.0f, 0.82f, 0.5f}, {0.8f, 0.55f, 0.3f}, 0.52f, 0.06f, 1.0f, 3.3f, 37};
   return drawsprite(64, 4, [&](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
@@ -170,9 +174,9 @@ Image drawcelle() {
 Image drawcelld() {
   return drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const float ring = std::exp(-((r - 0.5f) / 0.08f) * ((r - 0.5f) / 0.08f));
-    const float glow = 0.14f * std::exp(-(r / 0.5f) * (r / 0.5f));
-    const float nucleus = 0.7f * std::exp(-(r / 0.13f) * (r / 0.13f));
+    const float ring = bump((r - 0.5f), 0.08f);
+    const float glow = 0.14f * bump(r, 0.5f);
+    const float nucleus = 0.7f * bump(r, 0.13f);
     return (Colour{0.55f, 0.85f, 1.0f} * (ring + glow) + Colour{0.85f, 0.95f, 1.0f} * nucleus) *
            spritewindow(r, 0.66f, 0.9f);
   });
@@ -187,10 +191,12 @@ Image drawworma() {
     const float folds = 0.5f + 0.5f * std::cos((v + 0.25f * u * u + bend) * 19);
     const float mottle = 0.5f + 0.5f * fbm({u * 6, v * 6, 1.7f}, 4, 53);
     const float body = std::pow(clamp01(1 - (r / 0.82f) * (r / 0.82f)), 0.7f);
-    const float rimlight = std::exp(-((r - 0.58f) / 0.15f) * ((r - 0.58f) / 0.15f));
-    // Two hundred of these overlap in a worm, so each stays dim to keep the body from burning white.
+    const float rimlight = bump((r - 0.58f), 0.15f);
+    // Two hundred of these overlap in a worm, so each stays dim to keep the body from burning
+    // white.
     const float skin = 0.7f * (body * (0.2f + 0.5f * folds + 0.3f * mottle) + 0.3f * rimlight);
-    return mixcolour(Colour{0.8f, 0.38f, 0.4f}, Colour{1.0f, 0.8f, 0.68f}, folds * 0.6f + 0.4f * mottle) *
+    return mixcolour(Colour{0.8f, 0.38f, 0.4f}, Colour{1.0f, 0.8f, 0.68f},
+                     folds * 0.6f + 0.4f * mottle) *
            (skin * spritewindow(r, 0.62f, 0.92f));
   });
 }
@@ -202,17 +208,20 @@ float ringnoise(float angle, float frequency, std::uint32_t seed) {
 
 // A splat of the growth: a ragged blob with a few flung droplets, pale gold.
 Image drawsplatb() {
-  constexpr float droplets[5][3] = {{0.66f, 0.12f, 0.1f},  {-0.52f, 0.5f, 0.08f},
-                                    {-0.2f, -0.7f, 0.09f}, {0.35f, -0.6f, 0.06f},
+  constexpr float droplets[5][3] = {{0.66f, 0.12f, 0.1f},
+                                    {-0.52f, 0.5f, 0.08f},
+                                    {-0.2f, -0.7f, 0.09f},
+                                    {0.35f, -0.6f, 0.06f},
                                     {-0.72f, -0.1f, 0.07f}};
   return drawsprite(32, 6, [&](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
-    const float outline = 0.52f + 0.14f * ringnoise(angle, 1.6f, 61) + 0.07f * ringnoise(angle, 4.0f, 62);
+    const float outline =
+        0.52f + 0.14f * ringnoise(angle, 1.6f, 61) + 0.07f * ringnoise(angle, 4.0f, 62);
     float body = 1 - smoothstep(outline - 0.08f, outline + 0.04f, r);
     for (const auto& d : droplets)
       body = std::fmax(body, 1 - smoothstep(d[2] * 0.6f, d[2], std::hypot(u - d[0], v - d[1])));
-    const float heat = 0.7f + 0.3f * std::exp(-(r / 0.3f) * (r / 0.3f));
+    const float heat = 0.7f + 0.3f * bump(r, 0.3f);
     return mixcolour(Colour{0.85f, 0.75f, 0.4f}, Colour{1.0f, 0.97f, 0.85f}, heat) *
            (body * heat * spritewindow(r, 0.8f, 0.95f));
   });
@@ -230,7 +239,7 @@ Colour skycolour(Vec3 d) {
 
   const Vec3 bandnormal{0.38f, 0.52f, 0.76f};
   const float across = dot(d, bandnormal) / length(bandnormal);
-  const float band = std::exp(-(across / 0.3f) * (across / 0.3f));
+  const float band = bump(across, 0.3f);
   const Vec3 q = d * 2.2f + warpvector(d * 1.6f, 4, 71) * 0.9f;
   const float cloud = smoothstep(-0.2f, 0.55f, fbm(q * 1.3f, 6, 72));
   const float lanes = smoothstep(0.05f, 0.45f, fbm(q * 2.8f, 4, 73));
@@ -253,13 +262,14 @@ Colour cellwall(Vec3 d) {
   const Vec3 p = d * 4.0f + warpvector(d * 2.5f, 3, 81) * 0.45f;
   const Cells big = cellnoise(p, 82);
   const float gap = big.f2 - big.f1;
-  const float wall = std::exp(-(gap / 0.08f) * (gap / 0.08f));
+  const float wall = bump(gap, 0.08f);
   const float inner = smoothstep(0.0f, 0.45f, gap);
   const float grain = 0.5f + 0.5f * fbm(d * 22.0f, 3, 83);
-  const float nucleus = std::exp(-(big.f1 / 0.2f) * (big.f1 / 0.2f));
+  const float nucleus = bump(big.f1, 0.2f);
   const Cells fine = cellnoise(d * 11.0f + warpvector(d * 6.0f, 2, 84) * 0.3f, 85);
-  const float finewall = std::exp(-((fine.f2 - fine.f1) / 0.07f) * ((fine.f2 - fine.f1) / 0.07f));
-  const float v = 0.95f * wall + inner * (0.14f + 0.16f * grain + 0.18f * finewall) + 0.45f * nucleus;
+  const float finewall = bump((fine.f2 - fine.f1), 0.07f);
+  const float v =
+      0.95f * wall + inner * (0.14f + 0.16f * grain + 0.18f * finewall) + 0.45f * nucleus;
   return Colour{1.0f, 0.3f, 0.34f} * v;
 }
 
@@ -273,15 +283,18 @@ Image drawbga() {
 Colour groundcolour(float x, float y) {
   constexpr int platecells = 6, finecells = 17, mottleperiod = 5, driftperiod = 2;
   const Vec3 warp = warpvector({x * 4, y * 4, 0}, 3, 91, 4) * 0.12f;
-  const Cells plates = cellnoise2((x + warp.x) * platecells, (y + warp.y) * platecells, 92, platecells);
+  const Cells plates =
+      cellnoise2((x + warp.x) * platecells, (y + warp.y) * platecells, 92, platecells);
   const Cells fine = cellnoise2((x + warp.x) * finecells, (y + warp.y) * finecells, 93, finecells);
   const float crack = 1 - smoothstep(0.0f, 0.028f, plates.f2 - plates.f1);
   const float finecrack = 1 - smoothstep(0.0f, 0.05f, fine.f2 - fine.f1);
   const float platecentre = smoothstep(0.0f, 0.3f, plates.f2 - plates.f1);
   const float tone = 0.82f + 0.3f * hashunit(hashmix(plates.id));
   const float mottle = fbm({x * mottleperiod, y * mottleperiod, 0.75f}, 5, 94, mottleperiod);
-  const float drift = smoothstep(0.0f, 0.5f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
-  const Colour ice = Colour{0.2f, 0.3f, 0.42f} * (tone * (0.75f + 0.25f * platecentre) * (0.9f + 0.35f * mottle));
+  const float drift =
+      smoothstep(0.0f, 0.5f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
+  const Colour ice =
+      Colour{0.2f, 0.3f, 0.42f} * (tone * (0.75f + 0.25f * platecentre) * (0.9f + 0.35f * mottle));
   const Colour frost = Colour{0.55f, 0.66f, 0.78f};
   const Colour cracked = mixcolour(mixcolour(ice, frost, 0.35f * finecrack), frost, 0.8f * crack);
   const Colour snow = Colour{0.6f, 0.66f, 0.74f} * (0.92f + 0.12f * mottle);
@@ -290,9 +303,8 @@ Colour groundcolour(float x, float y) {
 
 Image drawfloorb() {
   constexpr int size = 512;
-  return drawtexels(size, [](int x, int y) {
-    return groundcolour((x + 0.5f) / size, (y + 0.5f) / size);
-  });
+  return drawtexels(
+      size, [](int x, int y) { return groundcolour((x + 0.5f) / size, (y + 0.5f) / size); });
 }
 
 // ---- logo ------------------------------------------------------------------------------------
@@ -345,7 +357,8 @@ Image drawlogob() {
     const float d = text.distance(px, py) - half;
     const float outline = clamp01(1.6f - std::fabs(d - 2.5f));
     const float glow = d > 0 ? std::exp(-d / 9.0f) * (1 - smoothstep(20, 32, d)) : 0.25f;
-    const float ruleglow = std::exp(-logoruledistance(px, py) / 4.0f) * (1 - smoothstep(10, 18, logoruledistance(px, py)));
+    const float rd = logoruledistance(px, py);
+    const float ruleglow = std::exp(-rd / 4.0f) * (1 - smoothstep(10, 18, rd));
     const float value = std::fmax(outline, 0.55f * glow) + 0.4f * ruleglow;
     return Colour{1.0f, 0.62f, 0.78f} * value;
   });
@@ -360,9 +373,9 @@ struct Entry {
 };
 
 const Entry entries[] = {
-    {"floorb", 512, drawfloorb}, {"skya", 512, drawskya},   {"snowa", 64, [] { return drawsprite(64, 4, snowflake); }},
-    {"cella", 64, drawcella},    {"bga", 256, drawbga},     {"cellc", 64, drawcellc},
-    {"logoa", 512, drawlogoa},   {"logob", 512, drawlogob}, {"celle", 64, drawcelle},
+    {"floorb", 512, drawfloorb}, {"skya", 512, drawskya},    {"snowa", 64, drawsnowa},
+    {"cella", 64, drawcella},    {"bga", 256, drawbga},      {"cellc", 64, drawcellc},
+    {"logoa", 512, drawlogoa},   {"logob", 512, drawlogob},  {"celle", 64, drawcelle},
     {"worma", 128, drawworma},   {"splatb", 32, drawsplatb}, {"celld", 64, drawcelld},
 };
 
@@ -384,7 +397,8 @@ bool encodepng(FILE* file, const Image& image) {
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < image.height(); ++y)
-    png_write_row(png, const_cast<png_bytep>(rows.data() + static_cast<size_t>(y) * image.width() * 3));
+    png_write_row(png,
+                  const_cast<png_bytep>(rows.data() + static_cast<size_t>(y) * image.width() * 3));
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return true;

@@ -52,9 +52,9 @@ inline int wrap(int i, int period) {
 
 // One of the twelve cube-edge directions, as in improved Perlin noise: cheap, and even enough.
 inline Vec3 latticegradient(int x, int y, int z, std::uint32_t seed) {
-  static constexpr float edges[12][3] = {{1, 1, 0},  {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0},
-                                         {1, 0, 1},  {-1, 0, 1}, {1, 0, -1}, {-1, 0, -1},
-                                         {0, 1, 1},  {0, -1, 1}, {0, 1, -1}, {0, -1, -1}};
+  static constexpr float edges[12][3] = {{1, 1, 0}, {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0},
+                                         {1, 0, 1}, {-1, 0, 1}, {1, 0, -1}, {-1, 0, -1},
+                                         {0, 1, 1}, {0, -1, 1}, {0, 1, -1}, {0, -1, -1}};
   const float* e = edges[(hashcell(x, y, z, seed) >> 8) % 12];
   return {e[0], e[1], e[2]};
 }
@@ -109,9 +109,10 @@ inline Cells cellnoise(Vec3 p, std::uint32_t seed, int period = 0, float jitter 
       for (int dx = -1; dx <= 1; ++dx) {
         const std::uint32_t h =
             hashcell(wrap(ix + dx, period), wrap(iy + dy, period), iz + dz, seed);
-        const Vec3 offset{(h & 1023) / 1023.0f, ((h >> 10) & 1023) / 1023.0f, ((h >> 20) & 1023) / 1023.0f};
-        const Vec3 point = Vec3{fx + dx, fy + dy, fz + dz} + (offset - Vec3{0.5f, 0.5f, 0.5f}) * jitter +
-                           Vec3{0.5f, 0.5f, 0.5f};
+        const Vec3 offset{(h & 1023) / 1023.0f, ((h >> 10) & 1023) / 1023.0f,
+                          ((h >> 20) & 1023) / 1023.0f};
+        const Vec3 point = Vec3{fx + dx, fy + dy, fz + dz} +
+                           (offset - Vec3{0.5f, 0.5f, 0.5f}) * jitter + Vec3{0.5f, 0.5f, 0.5f};
         const float d = length(point - p);
         if (d < best.f1) {
           best.f2 = best.f1;
