@@ -57,7 +57,9 @@ start() {
     sleep 0.1
   done
   [ -n "$window" ] || fail "$name: no window named Tessivar appeared"
-  xdotool windowraise "$window"
+  # Away from the corner where other programs' windows open, so that their pointer and keys
+  # stay off ours.
+  xdotool windowmove "$window" 400 300 windowraise "$window"
   sleep 0.5
 }
 
