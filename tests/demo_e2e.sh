@@ -6,7 +6,7 @@ build=${1:?usage: demo_e2e.sh BUILDDIR}
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 : "${DISPLAY:?needs an X display}"
 
-fail() { echo "demo_e2e: $*" >&2; kill "$pid" 2>/dev/null; exit 1; }
+fail() { echo "demo_e2e: $*" >&2; kill -KILL "$pid" 2>/dev/null; exit 1; }
 
 "$build/tessivar" &
 pid=$!
