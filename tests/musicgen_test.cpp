@@ -59,18 +59,19 @@ void fft(std::vector<std::complex<double>>& a) {
 struct Spectrum {
   std::vector<double> power;  // per FFT bin, summed over windows
   static constexpr size_t size = 1 << 15;
-  double share(double low, double high) const {
-    double in = 0, all = 0;
+  double energy(double low, double high) const {
+    double in = 0;
     for (size_t k = 1; k < power.size(); ++k) {
       const double f = double(k) * rate / size;
-      all += power[k];
       if (f >= low && f < high) in += power[k];
     }
-    return in / all;
+    return in;
   }
+  double share(double low, double high) const { return energy(low, high) / energy(0, rate); }
 };
 
-Spectrum spectrum(const std::vector<int16_t>& pcm, double from, double to) {
+// Of the middle of both sides (side = false), or of their difference (side = true).
+Spectrum spectrum(const std::vector<int16_t>& pcm, double from, double to, bool side = false) {
   Spectrum s;
   s.power.assign(Spectrum::size / 2, 0.0);
   std::vector<std::complex<double>> a(Spectrum::size);
@@ -78,7 +79,8 @@ Spectrum spectrum(const std::vector<int16_t>& pcm, double from, double to) {
     const size_t first = static_cast<size_t>(t * rate);
     for (size_t i = 0; i < Spectrum::size; ++i) {
       const double window = 0.5 - 0.5 * std::cos(2 * M_PI * i / Spectrum::size);
-      a[i] = window * 0.5 * (pcm[2 * (first + i)] + pcm[2 * (first + i) + 1]);
+      const double l = pcm[2 * (first + i)], r = pcm[2 * (first + i) + 1];
+      a[i] = window * 0.5 * (side ? l - r : l + r);
     }
     fft(a);
     for (size_t k = 0; k < s.power.size(); ++k) s.power[k] += std::norm(a[k]);
@@ -130,7 +132,7 @@ TEST_F(MusicgenTest, ComesOutOfSilenceAndEndsCleanly) {
 TEST_F(MusicgenTest, EnergyChangesWhereTheScoreCuts) {
   // Into the main theme and into the climax: louder by a clear margin over 1.5 s.
   EXPECT_GT(rise(decoded, 29.135, 1.5, 0.05), 6.0);
-  EXPECT_GT(rise(decoded, 138.849, 1.5, 0.05), 3.0);
+  EXPECT_GT(rise(decoded, 138.849, 1.5, 0.05), 4.0);
   // The static swells under the shake from 4.35, peaks 8.8-10.3 and is gone by 12.2.
   const double swell = level(decoded, 8.786, 10.269);
   EXPECT_GT(swell, level(decoded, 2.91, 4.35) + 3.0);
@@ -147,7 +149,7 @@ TEST_F(MusicgenTest, EnergyChangesWhereTheScoreCuts) {
 
 TEST_F(MusicgenTest, HitsLandOnTheWhiteFlashes) {
   for (double flash : {13.839, 29.135, 35.99, 56.55, 83.992, 97.7, 111.407, 134.649, 138.849}) {
-    EXPECT_GT(rise(decoded, flash, 0.05, 0.02), 2.0) << "no hit at " << flash << " s";
+    EXPECT_GT(rise(decoded, flash, 0.05, 0.02), 3.0) << "no hit at " << flash << " s";
   }
 }
 
@@ -157,14 +159,11 @@ TEST_F(MusicgenTest, SpectrumOfAMix) {
   EXPECT_GT(s.share(30, 200), 0.4) << "a bass line and kick carry the track";
   EXPECT_GT(s.share(200, 5000), 0.03) << "the chords and the theme";
   EXPECT_LT(s.share(12000, 22050), 0.01) << "hiss or aliasing";
-  // Stereo: the two sides differ.
-  double difference = 0, sum = 0;
-  for (size_t i = 2 * 30 * rate; i < 2 * 50 * rate; i += 2) {
-    const double l = decoded[i], r = decoded[i + 1];
-    difference += (l - r) * (l - r);
-    sum += (l + r) * (l + r);
-  }
-  EXPECT_GT(difference / sum, 0.005);
+  // Kick and bass sit in the middle; above them the mix is wide.
+  const Spectrum side = spectrum(decoded, 29.2, 111.0, true);
+  const double width = side.energy(300, 16000) / s.energy(300, 16000);
+  EXPECT_GT(width, 0.1);
+  EXPECT_LT(side.energy(20, 120) / s.energy(20, 120), 0.01) << "the low end is not mono";
 }
 
 std::vector<char> readbytes(const fs::path& path) {

@@ -98,8 +98,8 @@ Stereo reverb(const Stereo& send) {
   // Mostly each side its own, a little of the other.
   for (size_t i = 0; i < frames; ++i) {
     const float l = wet[0][i], r = wet[1][i];
-    wet[0][i] = 0.85f * l + 0.15f * r;
-    wet[1][i] = 0.85f * r + 0.15f * l;
+    wet[0][i] = 0.95f * l + 0.05f * r;
+    wet[1][i] = 0.95f * r + 0.05f * l;
   }
   return wet;
 }

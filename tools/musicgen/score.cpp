@@ -136,7 +136,7 @@ void arpeggio(Notes& notes, const Harmony& harmony, float velocity, float tone, 
       const float pitch = ladder[order[step % 8]] + octave - 12;
       const float accent = step % 4 == 0 ? 1.0f : 0.75f;
       add(notes, t, sixteenth * 0.9, Voice::pluck, pitch, velocity * accent,
-          step % 2 ? 0.35f : -0.35f, tone + (toneto - tone) * progress);
+          step % 2 ? 0.6f : -0.6f, tone + (toneto - tone) * progress);
     }
   }
 }
@@ -287,8 +287,8 @@ void mainsection(Notes& notes) {
   drums(notes, Voice::kick, 32, 1, "X...X...X.......", 1.0f);
   drums(notes, Voice::clap, 17, 16, backbeat, 0.85f);
   drums(notes, Voice::snare, 17, 16, backbeat, 0.5f);
-  drums(notes, Voice::hat, 17, 16, sixteenths, 0.6f, 0.25f);
-  drums(notes, Voice::openhat, 17, 15, openoffbeats, 0.45f, -0.2f);
+  drums(notes, Voice::hat, 17, 16, sixteenths, 0.6f, 0.4f);
+  drums(notes, Voice::openhat, 17, 15, openoffbeats, 0.45f, -0.4f);
   snareroll(notes, at(24, 3), at(25), sixteenth, 0.4f, 0.7f);
   snareroll(notes, at(32, 2), at(33), sixteenth, 0.35f, 0.9f);
   swell(notes, Voice::staticnoise, 49.64, 56.55, 6.8f, 0.05f, 0.45f);
@@ -322,17 +322,17 @@ void worms1(Notes& notes, Noise& noise) {
   melody(notes, Voice::bell, 33, watch, 0.3f);
   drums(notes, Voice::kick, 37, 3, halftime, 0.85f);
   drums(notes, Voice::kick, 40, 1, "X...X...X...X.X.", 0.9f);
-  drums(notes, Voice::hat, 37, 4, eighths, 0.45f, 0.25f);
+  drums(notes, Voice::hat, 37, 4, eighths, 0.45f, 0.4f);
   snareroll(notes, at(40, 1), at(41), sixteenth, 0.2f, 0.75f);
   swell(notes, Voice::riser, at(40), at(41), 1.6f, 0.02f, 0.6f, 45);
   add(notes, at(41), 2.0, Voice::crash, 60, 0.75f);
   add(notes, at(41), 1.0, Voice::impact, 26, 0.55f);
   drums(notes, Voice::kick, 41, 8, fourfloor, 1.0f);
   drums(notes, Voice::clap, 41, 8, backbeat, 0.85f);
-  drums(notes, Voice::hat, 41, 8, sixteenths, 0.55f, 0.25f);
+  drums(notes, Voice::hat, 41, 8, sixteenths, 0.55f, 0.4f);
   melody(notes, Voice::lead, 41, wormtheme, 0.65f, -12);
   add(notes, at(45), 2.0, Voice::crash, 60, 0.6f);
-  drums(notes, Voice::openhat, 45, 4, openoffbeats, 0.45f, -0.2f);
+  drums(notes, Voice::openhat, 45, 4, openoffbeats, 0.45f, -0.4f);
   arpeggio(notes, {{45, 2, &Eb}, {47, 2, &A}}, 0.28f, 0.3f, 0.6f, 12);
   snareroll(notes, at(48, 2), at(49), sixteenth, 0.35f, 0.85f);
   sparkles(notes, noise, at(45), at(47), at(49), 0.2f, 0.15f);
@@ -357,9 +357,9 @@ void worms2(Notes& notes, Noise& noise) {
   drums(notes, Voice::kick, 64, 1, "X...X...........", 1.0f);
   drums(notes, Voice::clap, 49, 15, backbeat, 0.85f);
   drums(notes, Voice::snare, 49, 15, backbeat, 0.5f);
-  drums(notes, Voice::hat, 49, 15, sixteenths, 0.6f, 0.25f);
-  drums(notes, Voice::openhat, 49, 12, openoffbeats, 0.45f, -0.2f);
-  drums(notes, Voice::openhat, 61, 3, "..X...X...X..XX.", 0.45f, -0.2f);
+  drums(notes, Voice::hat, 49, 15, sixteenths, 0.6f, 0.4f);
+  drums(notes, Voice::openhat, 49, 12, openoffbeats, 0.45f, -0.4f);
+  drums(notes, Voice::openhat, 61, 3, "..X...X...X..XX.", 0.45f, -0.4f);
   hit(notes, at(57), 0.9f);
   add(notes, at(61), 2.0, Voice::crash, 60, 0.6f);
   for (int bar = 49; bar < 64; ++bar) {
@@ -406,8 +406,8 @@ void growth(Notes& notes, Noise& noise) {
   bass(notes, {{73, 2, &Dm}, {75, 2, &F}}, Bassline::gallop, 0.8f, 0.45f);
   drums(notes, Voice::kick, 71, 2, halftime, 0.85f);
   drums(notes, Voice::kick, 73, 4, fourfloor, 1.0f);
-  drums(notes, Voice::hat, 71, 2, eighths, 0.45f, 0.25f);
-  drums(notes, Voice::hat, 73, 4, sixteenths, 0.55f, 0.25f);
+  drums(notes, Voice::hat, 71, 2, eighths, 0.45f, 0.4f);
+  drums(notes, Voice::hat, 73, 4, sixteenths, 0.55f, 0.4f);
   drums(notes, Voice::clap, 73, 4, backbeat, 0.8f);
   add(notes, at(73), 2.0, Voice::crash, 60, 0.6f);
   snareroll(notes, at(76, 2), at(77), sixteenth, 0.3f, 0.7f);
@@ -427,9 +427,7 @@ void returnbuild(Notes& notes) {
   const double from = 134.649 / barseconds;
   pads(notes, {{from, 81 - from, &A}}, 0.38f, 0.45f);
   bass(notes, {{78.75, 1.25, &A}}, Bassline::eighths, 0.5f, 0.35f);
-  bass(notes, {{80, 0.75, &A}}, Bassline::offbeats, 0.45f, 0.5f);
   drums(notes, Voice::kick, 78.75, 1.25, "X...", 0.7f);
-  drums(notes, Voice::kick, 80, 1, "X...X...X.x.....", 0.6f);
   snareroll(notes, at(79), at(80), 2 * sixteenth, 0.15f, 0.35f);
   snareroll(notes, at(80), at(81), sixteenth, 0.3f, 0.65f);
   swell(notes, Voice::staticnoise, 134.649, 139.849, 4.2f, 1.0f, 0.45f);
@@ -454,8 +452,8 @@ void climax(Notes& notes) {
   drums(notes, Voice::kick, 81, 2, fourfloor, 1.0f);
   drums(notes, Voice::clap, 81, 2, backbeat, 0.85f);
   drums(notes, Voice::snare, 81, 2, backbeat, 0.5f);
-  drums(notes, Voice::hat, 81, 2, sixteenths, 0.6f, 0.25f);
-  drums(notes, Voice::openhat, 81, 2, openoffbeats, 0.45f, -0.2f);
+  drums(notes, Voice::hat, 81, 2, sixteenths, 0.6f, 0.4f);
+  drums(notes, Voice::openhat, 81, 2, openoffbeats, 0.45f, -0.4f);
   hit(notes, at(83), 0.95f, 26);
   for (float pitch : {50.0f, 57.0f, 62.0f, 65.0f, 69.0f}) {
     notes.push_back(Note{at(83), 0.6, Voice::pad, pitch, 0.5f, (pitch - 60) / 12, 0.5f, 0, 0});

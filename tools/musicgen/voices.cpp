@@ -24,16 +24,16 @@ struct Routing {
 
 Routing routing(Voice voice) {
   switch (voice) {
-    case Voice::kick: return {true, 0.9f, 0.02f, 0};
+    case Voice::kick: return {true, 0.75f, 0.02f, 0};
     case Voice::snare: return {true, 0.32f, 0.18f, 0};
     case Voice::clap: return {true, 0.4f, 0.22f, 0};
     case Voice::hat: return {true, 0.13f, 0.05f, 0};
     case Voice::openhat: return {true, 0.1f, 0.08f, 0};
     case Voice::crash: return {true, 0.18f, 0.25f, 0};
-    case Voice::impact: return {true, 0.9f, 0.35f, 0};
+    case Voice::impact: return {true, 0.75f, 0.35f, 0};
     case Voice::tom: return {true, 0.7f, 0.25f, 0.1f};
-    case Voice::bass: return {false, 0.36f, 0, 0};
-    case Voice::pad: return {false, 0.09f, 0.35f, 0.05f};
+    case Voice::bass: return {false, 0.3f, 0, 0};
+    case Voice::pad: return {false, 0.1f, 0.35f, 0.05f};
     case Voice::strings: return {false, 0.08f, 0.45f, 0.05f};
     case Voice::lead: return {false, 0.22f, 0.22f, 0.28f};
     case Voice::pluck: return {false, 0.16f, 0.15f, 0.35f};
@@ -186,7 +186,7 @@ void impact(const Note& note, Writer& out) {
       ll.tune(cutoff, 0.1f);
       lr.tune(cutoff, 0.1f);
     }
-    const float f = base * (1.0f + 2.5f * std::exp(-t / 0.09f));
+    const float f = base * (1.0f + 1.2f * std::exp(-t / 0.12f));
     const float b = boom.sine(f / samplerate) * std::exp(-t / 0.8f) * declick(t, 0.001f);
     const float env = 0.7f * std::exp(-t / 0.3f) * declick(t, 0.001f);
     const float fade = t > 2.8f ? (3.0f - t) / 0.2f : 1.0f;
@@ -219,7 +219,7 @@ void bass(const Note& note, Writer& out) {
       const float sweep = 0.3f + 0.7f * std::exp(-t / 0.12f);
       low.tune(2.0f * f + 120.0f + 3200.0f * note.tone * note.tone * sweep, 0.35f);
     }
-    const float v = low.lowpass(saw.saw(dt)) + 0.7f * sub.sine(dt);
+    const float v = low.lowpass(saw.saw(dt)) + 0.5f * sub.sine(dt);
     if (!out.put(n, std::tanh(1.3f * v) * env.at(t, static_cast<float>(note.length)))) return;
   }
 }
@@ -296,18 +296,24 @@ void strings(const Note& note, Writer& out) {
 
 void lead(const Note& note, Writer& out) {
   Envelope env{0.006f, 0.35f, 0.7f, 0.16f};
-  Oscillator a, b, c;
-  Filter low;
+  Oscillator a, b(0.37f), c;
+  Filter lowl, lowr;
   const size_t length = samples(note.length + env.tail());
   for (size_t n = 0; n < length; ++n) {
     const float t = seconds(n);
     const float vibrato = 0.13f * std::sin(2.0f * pi * 5.5f * t) * clampunit((t - 0.2f) / 0.3f);
     const float f = midifrequency(note.pitch + vibrato) / samplerate;
     if (n % 16 == 0) {
-      low.tune(900.0f + 3800.0f * note.tone * (0.55f + 0.45f * std::exp(-t / 0.18f)), 0.25f);
+      const float cutoff = 900.0f + 3800.0f * note.tone * (0.55f + 0.45f * std::exp(-t / 0.18f));
+      lowl.tune(cutoff, 0.25f);
+      lowr.tune(cutoff, 0.25f);
     }
-    const float v = a.saw(f * 1.0035f) + b.saw(f * 0.9965f) + 0.5f * c.pulse(f * 0.5f, 0.35f);
-    if (!out.put(n, low.lowpass(v) * 0.45f * env.at(t, static_cast<float>(note.length)))) return;
+    // One detuned saw each side around a centred sub-octave pulse: a wide but solid lead.
+    const float sub = 0.5f * c.pulse(f * 0.5f, 0.35f);
+    const float e = 0.45f * env.at(t, static_cast<float>(note.length));
+    if (!out.put(n, lowl.lowpass(1.6f * a.saw(f * 1.0035f) + sub) * e,
+                 lowr.lowpass(1.6f * b.saw(f * 0.9965f) + sub) * e))
+      return;
   }
 }
 
