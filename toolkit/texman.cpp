@@ -97,7 +97,6 @@ std::vector<unsigned int> rgbtowords(const unsigned char* image, unsigned int si
     words[i] = rgbword(image[3 * i], image[3 * i + 1], image[3 * i + 2]);
   return words;
 }
-
 }  // namespace
 
 void inittexman() {
