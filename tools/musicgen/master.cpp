@@ -143,6 +143,10 @@ float loudestrms(const Stereo& track, double window) {
   return static_cast<float>(std::sqrt(loudest));
 }
 
+void release(Stereo& bus) {
+  for (auto& channel : bus) std::vector<float>().swap(channel);
+}
+
 void scale(Stereo& track, float gain) {
   for (auto& channel : track) {
     for (float& v : channel) v *= gain;
@@ -224,17 +228,23 @@ std::vector<int16_t> quantise(const Stereo& track) {
 
 std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes) {
   sidechain(mix.music, notes);
-  const Stereo hall = reverb(mix.reverb);
-  const Stereo echoes = echo(mix.echo);
-  Stereo track{std::vector<float>(mix.frames), std::vector<float>(mix.frames)};
+  Stereo hall = reverb(mix.reverb);
+  release(mix.reverb);
+  Stereo echoes = echo(mix.echo);
+  release(mix.echo);
+  // The sum goes into the drum bus's memory; the other buses are let go as soon as they are in.
+  Stereo track = std::move(mix.drums);
   for (int side = 0; side < 2; ++side) {
     Filter rumble;
     rumble.tune(28, 0);
     for (size_t i = 0; i < mix.frames; ++i) {
-      const float sum = mix.drums[side][i] + mix.music[side][i] + hall[side][i] + echoes[side][i];
+      const float sum = track[side][i] + mix.music[side][i] + hall[side][i] + echoes[side][i];
       track[side][i] = rumble.highpass(sum);
     }
   }
+  release(mix.music);
+  release(hall);
+  release(echoes);
   scale(track, loudesttarget / loudestrms(track, 3.0));
   compress(track, 0.7f * loudesttarget);
   scale(track, loudesttarget / loudestrms(track, 3.0));
