@@ -23,6 +23,7 @@ std::vector<unsigned char> drawn(void (*scene)(float), float p, double viewtime 
   needdemo(640, 480);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_FOG);
+  glDisable(GL_LINE_SMOOTH);  // the late return turns it on and leaves it on
   cameraat(viewtime);
   scene(p);
   return framepixels();
