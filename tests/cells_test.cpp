@@ -110,18 +110,3 @@ TEST(CellsPictures, FilamentsStayWhileTheSparksDieAway) {
   EXPECT_LE(maxdifference(drawn(cells_2, 1.2499f), end), 2);
   EXPECT_GT(framelight(drawn(cells_2, 1.0f)), framelight(end));
 }
-
-TEST(CellsState, LeavesBlendingOffDepthOnAndLinesSmoothAfterTheReturn) {
-  needdemo(640, 480);
-  cells(0.2f);
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  glDisable(GL_LINE_SMOOTH);
-  cells_2(0.5f);
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH));
-  GLint src = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  EXPECT_EQ(src, GL_SRC_ALPHA);
-}

@@ -98,13 +98,6 @@ TEST(MainSceneFrames, SameTimeSamePicture) {
   EXPECT_GT(framelight(first), 0);
 }
 
-TEST(MainSceneFrames, ReturnOpensWithAWhiteFlash) {
-  needdemo(640, 480);
-  const std::vector<unsigned char> flash = demoframe(134700);
-  const std::vector<unsigned char> later = demoframe(136500);
-  EXPECT_GT(framelight(flash), framelight(later) * 2);
-}
-
 TEST(MainSceneDraws, NothingBetweenTheOpeningAndTheReturnNorAfterTheBurst) {
   for (double t : {29.2, 30.0, 100.0, 134.6, 145.6, 148.9}) expectnothingat(t);
 }
