@@ -113,20 +113,8 @@ void backgroundsphere() {
 
 void whiteflash(float a) {
   if (!(a > 0)) return;
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  perspective2DBegin(640, 480);
   glColor4f(1, 1, 1, a);
-  glBegin(GL_QUADS);
-  glVertex2f(0, 0);
-  glVertex2f(640, 0);
-  glVertex2f(640, 480);
-  glVertex2f(0, 480);
-  glEnd();
-  perspective2DEnd();
-  glDisable(GL_BLEND);
-  glEnable(GL_DEPTH_TEST);
+  fullscreenfade();
 }
 
 float cutflash(float p) { return p < 0.05f ? static_cast<float>(0.8 * (1 - 20 * p)) : 0.0f; }

@@ -50,19 +50,7 @@ void returnmoves(double v) {
 
 void wash(float alpha) {
   if (alpha <= 0) return;
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  perspective2DBegin(640, 480);
-  glBegin(GL_QUADS);
-  glVertex2f(0, 0);
-  glVertex2f(640, 0);
-  glVertex2f(640, 480);
-  glVertex2f(0, 480);
-  glEnd();
-  perspective2DEnd();
-  glDisable(GL_BLEND);
-  glEnable(GL_DEPTH_TEST);
+  fullscreenfade();
 }
 
 // The opening: fade in from black, the white flash at the orbit cut and the closing white-out.

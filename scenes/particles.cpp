@@ -16,19 +16,7 @@ constexpr int count = 2400;
 void fadetoblack(float a) {
   glColor4f(0, 0, 0, a);
   if (a <= 0) return;
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_BLEND);
-  perspective2DBegin(640, 480);
-  glBegin(GL_QUADS);
-  glVertex2f(0, 0);
-  glVertex2f(640, 0);
-  glVertex2f(640, 480);
-  glVertex2f(0, 480);
-  glEnd();
-  perspective2DEnd();
-  glDisable(GL_BLEND);
-  glEnable(GL_DEPTH_TEST);
+  fullscreenfade();
 }
 }  // namespace
 

@@ -127,6 +127,22 @@ float sineinterpolate2(float a, float b, float x) {
 
 float randfloat() { return static_cast<float>((std::rand() % 25000) * 0.00004); }
 
+void fullscreenfade() {
+  glDisable(GL_DEPTH_TEST);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_BLEND);
+  perspective2DBegin(640, 480);
+  glBegin(GL_QUADS);
+  glVertex2f(0, 0);
+  glVertex2f(640, 0);
+  glVertex2f(640, 480);
+  glVertex2f(0, 480);
+  glEnd();
+  perspective2DEnd();
+  glDisable(GL_BLEND);
+  glEnable(GL_DEPTH_TEST);
+}
+
 void renderloadingbar(float p) {
   const float a = p <= 0.75f ? 1.0f : 1.0f - 4.0f * (p - 0.75f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

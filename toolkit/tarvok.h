@@ -31,5 +31,9 @@ float sineinterpolate(float a, float b, float x);
 float sineinterpolate2(float a, float b, float x);
 float randfloat();
 
+// Fades and flashes: one 640 x 480 overlay quad in the current colour, alpha-blended over the
+// picture with the depth test off; leaves blending off and the depth test on.
+void fullscreenfade();
+
 void renderloadingbar(float p);
 int foundinstring(char* text, const char* word);
