@@ -8,6 +8,7 @@
 #include "CGUIMouse.h"
 #include "demo.h"
 #include "rasterfont.h"
+#include "seam.h"
 #include "tarvok.h"
 
 namespace {
@@ -204,7 +205,7 @@ DialogOutcome runsetupdialog(bool& fullscreen) {
   while (!dialog.done) {
     SDL_Delay(1);
     drawdialog(dialog.widgets);
-    SDL_GL_SwapBuffers();
+    presentframe();
     SDL_Event event;
     const bool gotevent = SDL_PollEvent(&event) != 0;
     int windowx = 0, windowy = 0;
