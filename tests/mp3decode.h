@@ -27,19 +27,17 @@ inline void diskaudio(const std::string& file, int delayms) {
 struct Capture {
   std::vector<int16_t> samples;
   size_t wanted = 0;
-  bool started = false;
-  bool ended = false;
+  bool started = false, ended = false;
 };
 
 inline void capturemix(void* data, Uint8* stream, int bytes) {
-  auto* capture = static_cast<Capture*>(data);
-  if (capture->ended) return;
+  auto& capture = *static_cast<Capture*>(data);
   const bool playing = Mix_PlayingMusic() != 0;
-  if (!playing && !capture->started) return;
-  capture->started = true;
+  if (capture.ended || (!playing && !capture.started)) return;
+  capture.started = true;
   const auto* samples = reinterpret_cast<const int16_t*>(stream);
-  capture->samples.insert(capture->samples.end(), samples, samples + bytes / 2);
-  if (!playing || capture->samples.size() >= capture->wanted) capture->ended = true;
+  capture.samples.insert(capture.samples.end(), samples, samples + bytes / 2);
+  capture.ended = !playing || capture.samples.size() >= capture.wanted;
 }
 
 // Hooks the capture behind the mixer of an open audio device; call before the music starts.
@@ -84,11 +82,10 @@ inline std::vector<int16_t> decode(const std::string& path, double seconds = 1e6
 inline double level(const std::vector<int16_t>& pcm, double from, double to) {
   const size_t first = static_cast<size_t>(from * rate);
   const size_t last = std::min(pcm.size() / 2, static_cast<size_t>(to * rate));
-  if (last <= first) return -200;
   double energy = 0;
   for (size_t i = 2 * first; i < 2 * last; ++i) energy += double(pcm[i]) * pcm[i];
   energy /= 2.0 * (last - first) * 32768.0 * 32768.0;
-  return energy > 0 ? 10 * std::log10(energy) : -200;
+  return last > first && energy > 0 ? 10 * std::log10(energy) : -200;
 }
 
 }  // namespace mp3decode
