@@ -1,12 +1,12 @@
 #pragma once
-// A log of the GL calls the demo's drawing code makes. Including this header in one test file
-// puts these definitions in the test program, where they take the place of the GL library's
-// entry points; each one notes its call while logging is on and then calls the library's own.
-// Only one file of a test program may include it.
+// Logs the GL calls of the demo's drawing code: these definitions take the place of the GL
+// library's entry points in the test program (include from one file only), note each call while
+// logging is on and pass it on. Also counts the draws taken from the C library generator.
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -26,14 +26,6 @@ void note(const char* name, Args... args) {
   calls.push_back(line.str());
 }
 
-template <typename F>
-F library(const char* name) {
-  void* entry = dlsym(RTLD_NEXT, name);
-  if (!entry) std::abort();
-  return reinterpret_cast<F>(entry);
-}
-
-// Runs draw with logging on and returns the calls it made.
 template <typename Draw>
 std::vector<std::string> record(Draw draw) {
   calls.clear();
@@ -49,24 +41,37 @@ inline int count(const std::vector<std::string>& log, const std::string& prefix)
   return n;
 }
 
-// The glVertex3f calls of a log as x, y, z triples.
-inline std::vector<std::vector<float>> vertices(const std::vector<std::string>& log) {
+// The centres of the sprite quads (four glVertex3f each) in a log.
+inline std::vector<std::vector<float>> centres(const std::vector<std::string>& log) {
   std::vector<std::vector<float>> out;
+  int corner = 0;
   for (const std::string& call : log) {
-    if (call.compare(0, 11, "glVertex3f ") != 0) continue;
-    std::istringstream in(call.substr(11));
-    std::vector<float> v(3);
-    in >> v[0] >> v[1] >> v[2];
-    out.push_back(v);
+    float v[3];
+    if (std::sscanf(call.c_str(), "glVertex3f %f %f %f", &v[0], &v[1], &v[2]) != 3) continue;
+    if (corner++ % 4 == 0) out.emplace_back(3, 0.0f);
+    for (int a = 0; a < 3; ++a) out.back()[a] += v[a] / 4;
   }
   return out;
 }
 }  // namespace glcalllog
 
-#define GLCALL_FORWARD(name, ...)                                                 \
-  glcalllog::note(#name, ##__VA_ARGS__);                                          \
-  static const auto library##name = glcalllog::library<decltype(&name)>(#name); \
-  library##name(__VA_ARGS__)
+// rand() values taken since srand(seed), found from the next three values (which it takes).
+inline int drawssince(unsigned int seed, int limit = 100000) {
+  const int next[3] = {std::rand(), std::rand(), std::rand()};
+  std::srand(seed);
+  std::vector<int> sequence(limit + 3);
+  for (int& v : sequence) v = std::rand();
+  for (int k = 0; k <= limit; ++k)
+    if (sequence[k] == next[0] && sequence[k + 1] == next[1] && sequence[k + 2] == next[2])
+      return k;
+  return -1;
+}
+
+// Each entry point notes its call and passes it on to the GL library's own.
+#define GLCALL_FORWARD(name, ...)                                                            \
+  glcalllog::note(#name, ##__VA_ARGS__);                                                     \
+  static const auto next##name = reinterpret_cast<decltype(&name)>(dlsym(RTLD_NEXT, #name)); \
+  next##name(__VA_ARGS__)
 
 extern "C" {
 void glBegin(GLenum mode) { GLCALL_FORWARD(glBegin, mode); }
@@ -89,13 +94,13 @@ void glMatrixMode(GLenum mode) { GLCALL_FORWARD(glMatrixMode, mode); }
 void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
   GLCALL_FORWARD(glOrtho, l, r, b, t, n, f);
 }
-void glBindTexture(GLenum target, GLuint texture) { GLCALL_FORWARD(glBindTexture, target, texture); }
+void glBindTexture(GLenum target, GLuint tex) { GLCALL_FORWARD(glBindTexture, target, tex); }
 void glLineWidth(GLfloat width) { GLCALL_FORWARD(glLineWidth, width); }
 void glHint(GLenum target, GLenum mode) { GLCALL_FORWARD(glHint, target, mode); }
 void glTexEnvf(GLenum target, GLenum name, GLfloat value) {
   GLCALL_FORWARD(glTexEnvf, target, name, value);
 }
-void glTexGeni(GLenum coord, GLenum name, GLint value) { GLCALL_FORWARD(glTexGeni, coord, name, value); }
+void glTexGeni(GLenum c, GLenum name, GLint value) { GLCALL_FORWARD(glTexGeni, c, name, value); }
 void glActiveTextureARB(GLenum unit) { GLCALL_FORWARD(glActiveTextureARB, unit); }
 void glMultiTexCoord2fARB(GLenum unit, GLfloat s, GLfloat t) {
   GLCALL_FORWARD(glMultiTexCoord2fARB, unit, s, t);
