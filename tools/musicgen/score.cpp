@@ -264,8 +264,8 @@ void build(Notes& notes) {
   drums(notes, Voice::clap, 14, 2, backbeat, 0.6f);
   add(notes, at(16), 0.2, Voice::kick, 60, 0.8f);
   snareroll(notes, at(16, 1), at(16, 3), sixteenth, 0.15f, 0.6f);
-  snareroll(notes, at(16, 3), at(17), sixteenth / 2, 0.6f, 0.9f);
-  swell(notes, Voice::riser, 27.68, 29.135, 1.4f, 0.02f, 0.8f, 50);
+  snareroll(notes, at(16, 3), at(17), sixteenth / 2, 0.5f, 0.75f);
+  swell(notes, Voice::riser, 27.68, 29.135, 1.4f, 0.02f, 0.65f, 50);
 }
 
 // 29.14-56.57 s: the main theme with the full beat; the static rises from 49.64 and the trail
@@ -377,7 +377,7 @@ void dive(Notes& notes) {
   hit(notes, at(65), 1.0f, 22);
   const Harmony harmony = {{65, 2, &Bb}, {67, 2, &Gm}};
   pads(notes, harmony, 0.42f, 0.22f);
-  bass(notes, harmony, Bassline::drone, 0.6f, 0.12f);
+  bass(notes, harmony, Bassline::drone, 0.45f, 0.12f);
   drums(notes, Voice::tom, 65, 4, "X..x............", 0.45f);
   notes.push_back(Note{112.8, 5.5, Voice::dive, 74, 0.55f, 0, 0.6f, 0.4f, 1.0f});
   swell(notes, Voice::staticnoise, 113.0, 117.0, 2.5f, 1.5f, 0.3f, 60, 0.9f);
@@ -429,12 +429,12 @@ void returnbuild(Notes& notes) {
   bass(notes, {{78.75, 1.25, &A}}, Bassline::eighths, 0.5f, 0.35f);
   drums(notes, Voice::kick, 78.75, 1.25, "X...", 0.7f);
   snareroll(notes, at(79), at(80), 2 * sixteenth, 0.15f, 0.35f);
-  snareroll(notes, at(80), at(81), sixteenth, 0.3f, 0.65f);
-  swell(notes, Voice::staticnoise, 134.649, 139.849, 4.2f, 1.0f, 0.45f);
-  swell(notes, Voice::riser, 134.649, 138.849, 3.9f, 0.02f, 0.5f, 45);
+  snareroll(notes, at(80), at(81), sixteenth, 0.25f, 0.5f);
+  swell(notes, Voice::staticnoise, 134.649, 139.849, 4.2f, 1.0f, 0.35f);
+  swell(notes, Voice::riser, 134.649, 138.849, 3.9f, 0.02f, 0.4f, 45);
   const Phrase run = {{0, 0.5, 62}, {0.5, 0.5, 64}, {1, 0.5, 65}, {1.5, 0.5, 67},
                       {2, 0.5, 69}, {2.5, 0.5, 70}, {3, 0.5, 72}, {3.5, 0.5, 73}};
-  melody(notes, Voice::lead, 80, run, 0.55f, 12);
+  melody(notes, Voice::lead, 80, run, 0.3f, 12);
 }
 
 // 138.85-145.7 s: the burst, two bars of everything, a last chord that dies with the picture.

@@ -20,29 +20,35 @@ struct Routing {
   float gain;
   float reverb;  // send levels
   float echo;
+  float lowshelf = 1.0f;  // gain below lowbusfrequency
 };
+
+// Kick, bass and the heartbeat tom share the bottom octaves: shelved down there they keep their
+// punch without burying the chords and the theme.
+constexpr float lowbus = 0.5f;
+constexpr float lowbusfrequency = 140.0f;
 
 Routing routing(Voice voice) {
   switch (voice) {
-    case Voice::kick: return {true, 0.75f, 0.02f, 0};
-    case Voice::snare: return {true, 0.32f, 0.18f, 0};
-    case Voice::clap: return {true, 0.4f, 0.22f, 0};
-    case Voice::hat: return {true, 0.13f, 0.05f, 0};
-    case Voice::openhat: return {true, 0.1f, 0.08f, 0};
+    case Voice::kick: return {true, 0.5f, 0.02f, 0, lowbus};
+    case Voice::snare: return {true, 0.4f, 0.18f, 0};
+    case Voice::clap: return {true, 0.48f, 0.22f, 0};
+    case Voice::hat: return {true, 0.36f, 0.05f, 0};
+    case Voice::openhat: return {true, 0.26f, 0.08f, 0};
     case Voice::crash: return {true, 0.18f, 0.25f, 0};
-    case Voice::impact: return {true, 0.75f, 0.35f, 0};
-    case Voice::tom: return {true, 0.7f, 0.25f, 0.1f};
-    case Voice::bass: return {false, 0.3f, 0, 0};
+    case Voice::impact: return {true, 0.9f, 0.35f, 0};
+    case Voice::tom: return {true, 0.6f, 0.25f, 0.1f, lowbus};
+    case Voice::bass: return {false, 0.26f, 0, 0, lowbus};
     case Voice::pad: return {false, 0.1f, 0.35f, 0.05f};
-    case Voice::strings: return {false, 0.08f, 0.45f, 0.05f};
-    case Voice::lead: return {false, 0.22f, 0.22f, 0.28f};
-    case Voice::pluck: return {false, 0.16f, 0.15f, 0.35f};
-    case Voice::bell: return {false, 0.22f, 0.45f, 0.35f};
-    case Voice::staticnoise: return {true, 0.22f, 0.2f, 0};
-    case Voice::riser: return {true, 0.2f, 0.3f, 0.1f};
-    case Voice::reversecymbal: return {true, 0.2f, 0.2f, 0};
+    case Voice::strings: return {false, 0.12f, 0.45f, 0.05f};
+    case Voice::lead: return {false, 0.42f, 0.22f, 0.28f};
+    case Voice::pluck: return {false, 0.36f, 0.15f, 0.35f};
+    case Voice::bell: return {false, 0.18f, 0.45f, 0.35f};
+    case Voice::staticnoise: return {true, 0.16f, 0.2f, 0};
+    case Voice::riser: return {true, 0.13f, 0.3f, 0.1f};
+    case Voice::reversecymbal: return {true, 0.14f, 0.2f, 0};
     case Voice::zap: return {false, 0.16f, 0.25f, 0.3f};
-    case Voice::dive: return {false, 0.1f, 0.5f, 0.2f};
+    case Voice::dive: return {false, 0.08f, 0.5f, 0.2f};
     case Voice::blip: return {false, 0.1f, 0.3f, 0.4f};
   }
   return {false, 0, 0, 0};
@@ -57,13 +63,14 @@ class Writer {
     const float level = route.gain * note.velocity * std::sqrt(2.0f);
     gains[0] = level * std::cos(angle);
     gains[1] = level * std::sin(angle);
+    for (Filter& shelf : shelves) shelf.tune(lowbusfrequency, 0);
   }
   // False once the note runs past the end of the piece.
   bool put(size_t n, float left, float right) {
     const size_t i = start + n;
     if (i >= mix.frames) return false;
-    const float l = left * gains[0];
-    const float r = right * gains[1];
+    const float l = shelved(0, left) * gains[0];
+    const float r = shelved(1, right) * gains[1];
     Stereo& dry = route.drum ? mix.drums : mix.music;
     dry[0][i] += l;
     dry[1][i] += r;
@@ -76,8 +83,14 @@ class Writer {
   bool put(size_t n, float mono) { return put(n, mono, mono); }
 
  private:
+  float shelved(int side, float v) {
+    if (route.lowshelf == 1.0f) return v;
+    return v + (route.lowshelf - 1.0f) * shelves[side].lowpass(v);
+  }
+
   Mix& mix;
   Routing route;
+  Filter shelves[2];
   size_t start = 0;
   float gains[2] = {0, 0};
 };
@@ -115,7 +128,7 @@ void kick(const Note& note, Writer& out) {
   for (size_t n = 0; n < samples(0.5); ++n) {
     const float t = seconds(n);
     const float f = 46.0f + 115.0f * std::exp(-t / 0.028f) + 20.0f * std::exp(-t / 0.2f);
-    const float b = body.sine(f / samplerate) * std::exp(-t / 0.24f) * declick(t, 0.0008f);
+    const float b = body.sine(f / samplerate) * std::exp(-t / 0.17f) * declick(t, 0.0008f);
     const float c = click.lowpass(noise.next()) * std::exp(-t / 0.003f) * 0.5f;
     const float tail = t > 0.42f ? 1.0f - (t - 0.42f) / 0.08f : 1.0f;
     if (!out.put(n, std::tanh(1.5f * (b + c)) * tail)) return;
@@ -187,7 +200,7 @@ void impact(const Note& note, Writer& out) {
       lr.tune(cutoff, 0.1f);
     }
     const float f = base * (1.0f + 1.2f * std::exp(-t / 0.12f));
-    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.8f) * declick(t, 0.001f);
+    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.65f) * declick(t, 0.001f);
     const float env = 0.7f * std::exp(-t / 0.3f) * declick(t, 0.001f);
     const float fade = t > 2.8f ? (3.0f - t) / 0.2f : 1.0f;
     const float l = std::tanh(1.4f * (b + ll.lowpass(left.next()) * env)) * fade;
@@ -219,7 +232,7 @@ void bass(const Note& note, Writer& out) {
       const float sweep = 0.3f + 0.7f * std::exp(-t / 0.12f);
       low.tune(2.0f * f + 120.0f + 3200.0f * note.tone * note.tone * sweep, 0.35f);
     }
-    const float v = low.lowpass(saw.saw(dt)) + 0.5f * sub.sine(dt);
+    const float v = low.lowpass(saw.saw(dt)) + 0.45f * sub.sine(dt);
     if (!out.put(n, std::tanh(1.3f * v) * env.at(t, static_cast<float>(note.length)))) return;
   }
 }
