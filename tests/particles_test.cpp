@@ -28,11 +28,16 @@ std::vector<unsigned char> particlesover(float p, float background = 0) {
   return framepixels();
 }
 
+// Floaters over the colour and generator state the scenes before left; they restore the matrix.
 std::vector<unsigned char> floatersafter(unsigned int seed, float grey) {
   view(20);
   glColor3f(grey, grey, grey);
+  float before[16], after[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, before);
   std::srand(seed);
   floaters(0.5f);
+  glGetFloatv(GL_MODELVIEW_MATRIX, after);
+  EXPECT_TRUE(std::equal(before, before + 16, after));
   return framepixels();
 }
 
@@ -78,21 +83,12 @@ TEST(Floaters, Take1500DrawsAndTheColourAndSequenceTheScenesBeforeLeft) {
     floatersafter(seed, 0.4f);
     EXPECT_EQ(drawssince(seed), 1500) << seed;
   }
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_EQ(framelight(floatersafter(3, 0)), 0);
   const std::vector<unsigned char> first = floatersafter(3, 0.4f);
   EXPECT_GT(framelight(first), 0);
   EXPECT_EQ(floatersafter(3, 0.4f), first);
   EXPECT_NE(floatersafter(4, 0.4f), first);
-}
-
-TEST(Floaters, RestoreTheMatrixAndLeaveTexturingAndBlendingOff) {
-  view(30);
-  float before[16], after[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, before);
-  floaters(0);
-  glGetFloatv(GL_MODELVIEW_MATRIX, after);
-  EXPECT_TRUE(std::equal(before, before + 16, after));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }

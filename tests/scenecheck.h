@@ -63,6 +63,7 @@ inline long long framelight(const std::vector<unsigned char>& frame) {
 // The software rasteriser may round a large fogged mesh one step differently between frames.
 inline int maxdifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
   int most = a.size() == b.size() ? 0 : 256;
-  for (size_t i = 0; i < a.size() && i < b.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+    most = std::max(most, std::abs(a[i] - b[i]));
   return most;
 }

@@ -104,10 +104,10 @@ TEST(StaticSchedule, FollowsTheShakeButRisesEarlierInTheMainTheme) {
     float a = -1;
     return staticstrength(t, a) ? a : -1.0f;
   };
-  const std::pair<double, float> schedule[] = {
-      {4.35, -1},   {8.786, 1},     {9.5, 1},       {12.209, -1}, {29.135, -1},
-      {30, 0.2f},   {49.6, 0.2f},   {56.55, -1},    {56.56, 0.2f}, {83.992, -1},
-      {83.993, 0.2f}, {138.849, 0.8f}, {139.849, -1}};
+  // Where the schedule is off is checked on drawn frames above.
+  const std::pair<double, float> schedule[] = {{8.786, 1},    {9.5, 1},      {30, 0.2f},
+                                               {49.6, 0.2f},  {56.56, 0.2f}, {83.993, 0.2f},
+                                               {138.849, 0.8f}};
   for (const auto& [t, strength] : schedule) EXPECT_NEAR(strengthat(t), strength, 1e-4) << t;
   EXPECT_NEAR(strengthat(12.2089), 0, 1e-3);
   EXPECT_NEAR(strengthat(56.5499), 0.604, 1e-3);
