@@ -143,6 +143,21 @@ void fullscreenfade() {
   glEnable(GL_DEPTH_TEST);
 }
 
+void texturedoverlay() {
+  perspective2DBegin(640, 480);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 1);
+  glVertex2f(0, 0);
+  glTexCoord2f(0, 0);
+  glVertex2f(0, 480);
+  glTexCoord2f(1, 0);
+  glVertex2f(640, 480);
+  glTexCoord2f(1, 1);
+  glVertex2f(640, 0);
+  glEnd();
+  perspective2DEnd();
+}
+
 void renderloadingbar(float p) {
   const float a = p <= 0.75f ? 1.0f : 1.0f - 4.0f * (p - 0.75f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -34,6 +34,8 @@ float randfloat();
 // Fades and flashes: one 640 x 480 overlay quad in the current colour, alpha-blended over the
 // picture with the depth test off; leaves blending off and the depth test on.
 void fullscreenfade();
+// The bound texture stretched over the 640 x 480 overlay, its t = 1 row at the top.
+void texturedoverlay();
 
 void renderloadingbar(float p);
 int foundinstring(char* text, const char* word);
