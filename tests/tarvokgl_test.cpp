@@ -91,7 +91,7 @@ TEST(Sprites, AnyTurnMirrorsTheTextureTopToBottom) {
   glDeleteTextures(1, &texture);
 }
 
-TEST(Overlay, LeavesBothMatricesAsTheyWere) {
+TEST(Overlay, TopLeftOriginYDownAndBothMatricesRestored) {
   pixelprojection();
   glMatrixMode(GL_PROJECTION);
   glRotatef(10, 0, 1, 0);
@@ -100,25 +100,6 @@ TEST(Overlay, LeavesBothMatricesAsTheyWere) {
   float before[2][16], after[2][16];
   glGetFloatv(GL_PROJECTION_MATRIX, before[0]);
   glGetFloatv(GL_MODELVIEW_MATRIX, before[1]);
-  perspective2DBegin(640, 480);
-  glTranslatef(5, 5, 0);
-  glBegin(GL_QUADS);
-  glVertex2f(0, 0);
-  glVertex2f(0, 10);
-  glVertex2f(10, 10);
-  glVertex2f(10, 0);
-  glEnd();
-  perspective2DEnd();
-  glGetFloatv(GL_PROJECTION_MATRIX, after[0]);
-  glGetFloatv(GL_MODELVIEW_MATRIX, after[1]);
-  EXPECT_EQ(0, std::memcmp(before, after, sizeof before));
-  GLint mode = 0;
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_MODELVIEW);
-}
-
-TEST(Overlay, OriginIsTheTopLeftWithYDown) {
-  pixelprojection();
   perspective2DBegin(640, 480);
   glColor3f(0, 1, 0);
   glBegin(GL_QUADS);
@@ -131,6 +112,12 @@ TEST(Overlay, OriginIsTheTopLeftWithYDown) {
   const auto frame = framepixels();
   EXPECT_EQ(pixelat(frame, 5, 5).g, 255);
   EXPECT_EQ(pixelat(frame, 5, height - 6).g, 0);
+  glGetFloatv(GL_PROJECTION_MATRIX, after[0]);
+  glGetFloatv(GL_MODELVIEW_MATRIX, after[1]);
+  EXPECT_EQ(0, std::memcmp(before, after, sizeof before));
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
 }
 
 TEST(LoadingBar, FillsFromTheLeftInsideItsFrameAndFadesOut) {

@@ -23,6 +23,8 @@ TEST(Vector, ConstructsAndLaysOutLikeThreeFloats) {
   EXPECT_EQ(&v.z, &v.x + 2);
   v = 2.5f;
   expectvector(v, 2.5f, 2.5f, 2.5f);
+  EXPECT_TRUE(Vector(1, 2, 3) == Vector(1, 2, 3));
+  EXPECT_FALSE(Vector(1, 2, 3) == Vector(1, 2, 3.0001f));  // no tolerance
 }
 
 TEST(Vector, CompoundOperatorsChangeThisAndYieldTheNewValue) {
@@ -49,11 +51,6 @@ TEST(Vector, DivisionByReciprocalDiffersFromTrueDivision) {
     if (byreciprocal.x != divided.x) ++differing;
   }
   EXPECT_GT(differing, 0);
-}
-
-TEST(Vector, ExactEqualityHasNoTolerance) {
-  EXPECT_TRUE(Vector(1, 2, 3) == Vector(1, 2, 3));
-  EXPECT_FALSE(Vector(1, 2, 3) == Vector(1, 2, 3.0001f));
 }
 
 TEST(Vector, ProductsLengthsAndNormalize) {
