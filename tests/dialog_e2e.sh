@@ -3,7 +3,9 @@
 # buttons, and the choices arriving in the demo (size, full screen, music, hidden cursor).
 # Usage, from the repository root with DISPLAY set: bash tests/dialog_e2e.sh BUILD_DIR
 # TESSIVAR_UPDATE_GOLDEN=1 rewrites tests/golden/dialog.png and docs/dialog.png instead.
-set -euo pipefail
+set -eEuo pipefail
+# A step that fails without a message of its own still says where the test stopped.
+trap 'echo "dialog_e2e: FAIL: line $LINENO: \"$BASH_COMMAND\" exited with status $?" >&2' ERR
 
 build=$(cd "${1:?usage: dialog_e2e.sh BUILD_DIR}" && pwd)
 binary=$build/tessivar
@@ -51,7 +53,7 @@ start() {
   app=$!
   window=
   for _ in $(seq 150); do
-    window=$(viewable "$(xdotool search --all --pid "$app" --name '^Tessivar$' 2>/dev/null)")
+    window=$(viewable "$(xdotool search --all --pid "$app" --name '^Tessivar$' 2>/dev/null || true)")
     [ -n "$window" ] && break
     kill -0 "$app" 2>/dev/null || fail "$name: ended before its window opened: $(cat "$work/$name.log")"
     sleep 0.1
@@ -63,8 +65,12 @@ start() {
   sleep 0.5
 }
 
-# Keys go straight to our window, whatever has the focus.
-press() { xdotool key --window "$window" "$1" 2>/dev/null; }
+# Keys go straight to our window, whatever has the focus. Without a window manager xdotool
+# warns about the focus on every key, so its messages are shown only when it fails.
+press() {
+  local errors
+  errors=$(xdotool key --window "$window" "$1" 2>&1) || fail "$name: could not press $1: $errors"
+}
 
 # Clicks at a point of the dialog given in its own pixels (origin lower left, y up).
 clickdialog() {
