@@ -4,6 +4,7 @@
   compare SHOT.png REF.png N   exit 1 when more than N pixels differ clearly
   cursor                       visible pixels of the pointer's current cursor image
   close WINDOW                 asks a window to close, as a window manager's close button does
+  key WINDOW KEYSYM            sends a key press and release straight to a window
 """
 import ctypes
 import struct
@@ -130,6 +131,15 @@ class ClientMessage(ctypes.Structure):
                 ('data', ctypes.c_long * 5), ('pad', ctypes.c_long * 12)]
 
 
+class KeyEvent(ctypes.Structure):
+    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
+                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong), ('root', ctypes.c_ulong),
+                ('subwindow', ctypes.c_ulong), ('time', ctypes.c_ulong),
+                ('x', ctypes.c_int), ('y', ctypes.c_int), ('x_root', ctypes.c_int),
+                ('y_root', ctypes.c_int), ('state', ctypes.c_uint), ('keycode', ctypes.c_uint),
+                ('same_screen', ctypes.c_int), ('pad', ctypes.c_long * 16)]
+
+
 def openx():
     xlib = ctypes.CDLL('libX11.so.6')
     xlib.XOpenDisplay.restype = ctypes.c_void_p
@@ -170,6 +180,30 @@ def closewindow(window):
     xlib.XCloseDisplay(display)
 
 
+def sendkey(window, keysym):
+    """Unlike xdotool, this never asks who has the focus, which without a window manager may
+    be nobody once a full-screen window has gone."""
+    xlib, display = openx()
+    xlib.XStringToKeysym.restype = ctypes.c_ulong
+    xlib.XStringToKeysym.argtypes = [ctypes.c_char_p]
+    xlib.XKeysymToKeycode.restype = ctypes.c_ubyte
+    xlib.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    keycode = xlib.XKeysymToKeycode(display, xlib.XStringToKeysym(keysym.encode()))
+    if not keycode:
+        sys.exit('dialog_x11: no key for %s' % keysym)
+    event = KeyEvent(window=window, root=xlib.XDefaultRootWindow(display), keycode=keycode,
+                     same_screen=1)
+    for kind, mask in ((2, 1 << 0), (3, 1 << 1)):  # KeyPress, KeyRelease and their masks
+        event.type = kind
+        if not xlib.XSendEvent(display, window, 1, mask, ctypes.byref(event)):
+            sys.exit('dialog_x11: could not send %s to window %#x' % (keysym, window))
+    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    xlib.XSync(display, 0)
+    xlib.XCloseDisplay(display)
+
+
 def main(args):
     if args[:1] == ['png'] and len(args) == 3:
         data = subprocess.run(['xwd', '-silent', '-id', args[1]], check=True,
@@ -180,6 +214,9 @@ def main(args):
         return compare(args[1], args[2], int(args[3]))
     if args == ['cursor']:
         print(visiblecursorpixels())
+        return 0
+    if args[:1] == ['key'] and len(args) == 3:
+        sendkey(int(args[1], 0), args[2])
         return 0
     if args[:1] == ['close'] and len(args) == 2:
         closewindow(int(args[1], 0))
