@@ -8,7 +8,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libmp3lame-dev
   googletest libgtest-dev
-  xvfb xauth xdotool x11-utils python3
+  xvfb xauth xdotool x11-utils x11-apps libxfixes3 python3
 )
 
 missing=()
