@@ -130,10 +130,12 @@ cursorpixels() {
   x11 cursor
 }
 
-# Music reached the disk audio device when its file holds something other than silence.
+# Music reached the disk audio device when its file holds something other than silence. The
+# piece fades in from silence and the disk driver writes slower than real time, so this may take
+# a while on a busy machine.
 musicplays() {
   local file=$work/$name.raw
-  for _ in $(seq 150); do
+  for _ in $(seq 300); do
     if [ -s "$file" ] && ! cmp -s -n "$(stat -c %s "$file")" "$file" /dev/zero; then return 0; fi
     sleep 0.1
   done
