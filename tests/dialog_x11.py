@@ -181,8 +181,8 @@ def closewindow(window):
 
 
 def sendkey(window, keysym):
-    """Unlike xdotool, this never asks who has the focus, which without a window manager may
-    be nobody once a full-screen window has gone."""
+    """Unlike xdotool's key command, this never looks up the focus: without a window manager
+    that lookup finds only the pointer root and makes xdotool complain on every key."""
     xlib, display = openx()
     xlib.XStringToKeysym.restype = ctypes.c_ulong
     xlib.XStringToKeysym.argtypes = [ctypes.c_char_p]
