@@ -1,14 +1,13 @@
 #pragma once
-// The one place that knows where frames go and where time comes from: the SDL window with
-// SDL's millisecond ticks, or an offscreen EGL pbuffer whose ticks the caller sets.
+// The one place that knows where frames go and where time comes from: the SDL window with SDL's
+// millisecond ticks, or an offscreen context (opened by the tools, see tools/offline.h) whose ticks
+// the caller sets.
 
 void presentframe();        // show the back buffer (SDL_GL_SwapBuffers in the window)
 unsigned int getticks();    // milliseconds for the demo clock
 
-// Offscreen: a surfaceless EGL pbuffer with 8-bit RGBA, a depth buffer and, on request, a stencil
-// buffer (the demo window has none). Returns false, with a reason on stderr, when it cannot.
-bool openoffscreen(int width, int height, bool stencil = false);
-void closeoffscreen();
+// Frames drawn offscreen are read back by the caller instead of being swapped to a window.
+void setoffscreen(bool on);
 bool isoffscreen();
 // From the first call on, the clock reads these ticks instead of SDL's (offscreen and in tests).
 void setofflineticks(unsigned int ms);

@@ -9,8 +9,8 @@
 
 #include "demo.h"
 #include "frameio.h"
+#include "offline.h"
 #include "seam.h"
-#include "tarvok.h"
 
 namespace {
 constexpr double lasttime = 158.0;
@@ -106,14 +106,9 @@ bool renderframe(const Options& options, double seconds) {
 int main(int argc, char** argv) {
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
-  if (!openoffscreen(options.width, options.height)) return 1;
-  setscrd(options.width, options.height);
-  setofflineticks(0);
-  setsoundon(false);  // pictures only
-  initdemo(0);
+  if (!startofflinedemo(options.width, options.height)) return 1;
   bool written = true;
   for (const double seconds : options.times) written = renderframe(options, seconds) && written;
-  freedemo();
-  closeoffscreen();
+  stopofflinedemo();
   return written ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 
 #include "demo.h"
 #include "frameio.h"
+#include "offline.h"
 #include "seam.h"
 #include "tarvok.h"
 
