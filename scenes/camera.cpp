@@ -70,7 +70,7 @@ void cameraat(double t) {
   const bool shake = camerashake(t, amplitude);
   glLoadIdentity();
   // Reseeding from the time makes the shake jitter every frame yet repeat for the same moment.
-  srand(static_cast<int>(static_cast<float>(t) * 100000.0f));
+  srand(timeseed(static_cast<float>(t)));
   if (shake) {
     glRotatef(randfloat() * amplitude, 1, 0, 0);
     glRotatef(randfloat() * amplitude, 0, 1, 0);

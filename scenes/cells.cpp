@@ -108,7 +108,7 @@ void cells(float p) {
   glEnable(GL_BLEND);
   rendercells(q);
   // Seeding from the phase gives the strands a new course every frame: they flicker.
-  srand(static_cast<int>(q * 100000.0f));
+  srand(timeseed(q));
   if (q < 0.1f) {
     const float c = q < 0.05f ? cosineinterpolate(0, 0.6f, 20 * q)
                               : cosineinterpolate(0.6f, 0, 20 * (q - 0.05f));
@@ -130,7 +130,7 @@ void cells_2(float p) {
   } else {
     c = cosineinterpolate(0.4f, 0, 4 * (p - 1));
   }
-  srand(static_cast<int>(p * 100000.0f));
+  srand(timeseed(p));
   sparkcolour(c);
   sparks();
 

@@ -113,8 +113,7 @@ void backgroundsphere() {
 
 void whiteflash(float a) {
   if (!(a > 0)) return;
-  glColor4f(1, 1, 1, a);
-  fullscreenfade();
+  fullscreenfade(1, 1, 1, a);
 }
 
 float cutflash(float p) { return p < 0.05f ? static_cast<float>(0.8 * (1 - 20 * p)) : 0.0f; }

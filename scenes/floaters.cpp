@@ -17,21 +17,40 @@ float cubecoordinate() { return 26 * randfloat() - 13; }
 void initfloaters() { ftex = loadpngtex("data/snowa.png", 64); }
 
 // The specks neither seed the generator nor set a colour: their places follow the draws of the
-// scenes before them, and they take the grey those scenes leave.
+// scenes before them, and they take the grey those scenes leave. Each is a screen-aligned quad at
+// the eye-space place of its point in the cube.
 void floaters(float) {
+  float m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  glPushMatrix();
+  glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
   glBlendFunc(GL_SRC_COLOR, GL_ONE);
   glEnable(GL_BLEND);
-  beginsprites(ftex);
+  glBindTexture(GL_TEXTURE_2D, ftex);
+  glEnable(GL_TEXTURE_2D);
+  glBegin(GL_QUADS);
   for (int i = 0; i < specks; ++i) {
     const float a = cubecoordinate();
     const float b = cubecoordinate();
     const float c = cubecoordinate();
-    rendersprite(a, b, c, 0, half);
+    const float ex = a * m[0] + b * m[4] + c * m[8] + m[12];
+    const float ey = a * m[1] + b * m[5] + c * m[9] + m[13];
+    const float ez = a * m[2] + b * m[6] + c * m[10] + m[14];
+    glTexCoord2f(0, 0);
+    glVertex3f(ex - half, ey - half, ez);
+    glTexCoord2f(1, 0);
+    glVertex3f(ex + half, ey - half, ez);
+    glTexCoord2f(1, 1);
+    glVertex3f(ex + half, ey + half, ez);
+    glTexCoord2f(0, 1);
+    glVertex3f(ex - half, ey + half, ez);
   }
-  endsprites();
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
   glEnable(GL_DEPTH_TEST);
+  glPopMatrix();
 }
 
 void freefloaters() {}

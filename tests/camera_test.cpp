@@ -8,6 +8,7 @@
 
 #include "camera.h"
 #include "scenecheck.h"
+#include "tarvok.h"
 
 namespace {
 using Matrix = std::array<float, 16>;
@@ -86,7 +87,7 @@ TEST(CameraView, ReseedsFromTheTimeAndDrawsThreeValuesOnlyWhileShaking) {
   for (float t : {9.5f, 20.0f, 138.5f}) {
     std::srand(1);
     cameraat(t);
-    EXPECT_EQ(drawssince(static_cast<unsigned>(t * 100000.0f)), t == 20.0f ? 0 : 3) << t;
+    EXPECT_EQ(drawssince(timeseed(t)), t == 20.0f ? 0 : 3) << t;
   }
 }
 

@@ -8,6 +8,7 @@
 #include "camera.h"
 #include "cells.h"
 #include "scenecheck.h"
+#include "tarvok.h"
 
 namespace {
 std::vector<unsigned char> drawn(void (*scene)(float), float p) {
@@ -45,8 +46,7 @@ TEST(Cells, StarSparksAndFilamentsTakeTheirDrawsFromTheirSeeds) {
   // Five spark strands of 17 vertices, three draws each, reseeded from the phase until 0.1.
   for (float p : {0.106f, 0.15f, 0.2049f, 0.2051f, 0.4f}) {
     cells(p);
-    const auto seed = static_cast<unsigned int>(static_cast<float>(p - 0.105) * 100000.0f);
-    EXPECT_EQ(drawssince(seed), p < 0.205f ? 255 : 0) << p;
+    EXPECT_EQ(drawssince(timeseed(static_cast<float>(p - 0.105))), p < 0.205f ? 255 : 0) << p;
   }
   // The late return: sixteen filaments of a hundred draws from seed 1.
   for (float p : {0.0f, 0.5f, 0.999f, 1.0f, 1.25f}) {

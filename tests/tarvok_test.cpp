@@ -57,6 +57,12 @@ TEST(RandFloat, StaysBelowOneAndRepeatsFromTheSameSeed) {
   EXPECT_FLOAT_EQ(randfloat(), (raw % 25000) * 0.00004f);
 }
 
+TEST(RandFloat, TimeSeedsTruncateTheExactProductOfTheSingleTime) {
+  EXPECT_EQ(timeseed(100.0f), 10000000);
+  EXPECT_EQ(timeseed(90.1f), 9009999);  // 90.0999985 s: rounding the product first gives 9010000
+  EXPECT_EQ(timeseed(64.7f), 6469999);
+}
+
 namespace {
 int found(std::string text, const char* word) { return foundinstring(text.data(), word); }
 }  // namespace

@@ -127,11 +127,15 @@ float sineinterpolate2(float a, float b, float x) {
 
 float randfloat() { return static_cast<float>((std::rand() % 25000) * 0.00004); }
 
-void fullscreenfade() {
+int timeseed(float t) { return static_cast<int>(static_cast<double>(t) * 100000.0); }
+
+namespace {
+void fadequad(const float* colour) {
   glDisable(GL_DEPTH_TEST);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnable(GL_BLEND);
   perspective2DBegin(640, 480);
+  if (colour) glColor4f(colour[0], colour[1], colour[2], colour[3]);
   glBegin(GL_QUADS);
   glVertex2f(0, 0);
   glVertex2f(640, 0);
@@ -141,6 +145,14 @@ void fullscreenfade() {
   perspective2DEnd();
   glDisable(GL_BLEND);
   glEnable(GL_DEPTH_TEST);
+}
+}  // namespace
+
+void fullscreenfade() { fadequad(nullptr); }
+
+void fullscreenfade(float r, float g, float b, float a) {
+  const float colour[] = {r, g, b, a};
+  fadequad(colour);
 }
 
 void texturedoverlay() {

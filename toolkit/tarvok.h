@@ -30,10 +30,15 @@ float cosineinterpolate(float a, float b, float x);
 float sineinterpolate(float a, float b, float x);
 float sineinterpolate2(float a, float b, float x);
 float randfloat();
+// The seed of an effect that flickers with the time: the single-precision time times 100000, formed
+// exactly and truncated towards zero (at 100 s that is 10000000).
+int timeseed(float t);
 
 // Fades and flashes: one 640 x 480 overlay quad in the current colour, alpha-blended over the
 // picture with the depth test off; leaves blending off and the depth test on.
 void fullscreenfade();
+// The same quad in the given colour, set once the overlay space is entered.
+void fullscreenfade(float r, float g, float b, float a);
 // The bound texture stretched over the 640 x 480 overlay, its t = 1 row at the top.
 void texturedoverlay();
 
