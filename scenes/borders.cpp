@@ -189,7 +189,7 @@ void borders(float) {
 void freeborders() {}
 
 void changeVisualDate(char* buffer) {
-  // Days 21, 22, 23 and 31 read "TH" too: the counter has always written them so.
+  // Only days 1, 2 and 3 take "ST", "ND" and "RD"; 21, 22, 23 and 31 read "TH" like the rest.
   const char* suffix = day1 == 1 ? "ST" : day1 == 2 ? "ND" : day1 == 3 ? "RD" : "TH";
   std::snprintf(buffer, visualdatesize, "%d%s %s %d ", day1, suffix, monthname(month1), year1);
 }
