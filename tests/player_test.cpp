@@ -1,14 +1,19 @@
-// The score: which scenes draw when, with what progress, and a table that cannot overflow.
+// The score: which scenes draw when, with what progress, a table that cannot overflow, and the end.
 #include <gtest/gtest.h>
+
+#include <GL/gl.h>
 
 #include <cmath>
 
+#include "offscreen.h"
 #include "player.h"
+#include "seam.h"
+#include "timer.h"
 
 namespace {
-// The production's score is registered once per test program; the table cannot be reset.
+// The demo's start-up registers the production's score once per test program.
 const Scene& slot(unsigned int i) {
-  if (scene_i == 0) playerAddScenes();
+  needdemo();
   return scenes[i];
 }
 }  // namespace
@@ -26,8 +31,24 @@ TEST(Score, ScenesDrawStrictlyInsideTheirIntervalsWithScaledProgress) {
   EXPECT_NEAR(sceneprogress(second, std::nextafter(second.start, 200.0f)), 1.0f, 1e-5);
 }
 
+// The frame at exactly 158 s is drawn, any later one is not.
+TEST(Score, EndsJustAfterOneHundredFiftyEightSeconds) {
+  slot(0);
+  glClearColor(0.5f, 0.25f, 1.0f, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  setofflineticks(158001);
+  timer_update();
+  EXPECT_EQ(playerRun(), 0);
+  EXPECT_EQ(pixelat(framepixels(), 10, 10).b, 255);  // nothing was cleared
+  setofflineticks(158000);
+  timer_update();
+  EXPECT_EQ(playerRun(), 1);
+  EXPECT_EQ(pixelat(framepixels(), 10, 10).b, 0);  // cleared and drawn
+}
+
 TEST(Score, TableKeepsItsFirstSixtyFourAndNeverRunsAnEmptyScene) {
   slot(0);
+  ASSERT_EQ(scene_i, 17u);
   void (*const draw)(float) = [](float) {};
   playerAddScene("empty", 5, 0, 0, 1, nullptr, draw, nullptr);
   for (float t = 4.9f; t < 5.1f; t = std::nextafter(t, 6.0f) + 0.001f)
