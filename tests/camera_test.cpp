@@ -43,7 +43,8 @@ TEST(CameraView, OrbitCutsAtItsTwoSeamsAndMovesInAtTheEnd) {
 
 TEST(CameraView, ShakeTurnsByFewDegreesFromThreeTimeSeededDraws) {
   const Matrix identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  for (double t : {139.849, 145.0, 83.992, 56.5}) EXPECT_EQ(viewat(t), identity) << t;
+  // After the orbit, the quiet stretches and their edges leave the view alone.
+  for (double t : {56.5, 83.992, 139.849, 145.0}) EXPECT_EQ(viewat(t), identity) << t;
   const Matrix m = viewat(30);
   // Three turns of 0 to 0.2 degrees: every off-diagonal term stays below sin(0.6 degrees).
   EXPECT_NE(m, identity);
@@ -55,18 +56,4 @@ TEST(CameraView, ShakeTurnsByFewDegreesFromThreeTimeSeededDraws) {
     cameraat(t);
     EXPECT_EQ(drawssince(timeseed(t)), t == 20.0f ? 0 : 3) << t;
   }
-}
-
-TEST(CameraShake, RisesHoldsAndFallsBetweenItsQuietStretches) {
-  auto amplitudeat = [](double t) {
-    float a = -1;
-    return camerashake(t, a) ? a : -1.0f;
-  };
-  // -1: no shake at all.
-  const std::pair<double, float> schedule[] = {
-      {4.35, -1},       {6.568, 0.5f},  {9.5, 1},      {11.239, 0.5f},   {12.209, -1},
-      {29.135, -1},     {29.136, 0.2f}, {51.38, 0.2f}, {56.47, 0.5938f}, {56.475, -1},
-      {56.55, -1},      {56.56, 0.2f},  {134.6, 0.2f}, {136.749, 0.6f},  {138.849, 0.8f},
-      {139.8489, 0.2f}, {149, -1}};
-  for (const auto& [t, amplitude] : schedule) EXPECT_NEAR(amplitudeat(t), amplitude, 1e-3) << t;
 }
