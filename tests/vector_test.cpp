@@ -13,12 +13,15 @@ void expectvector(const Vector& v, float x, float y, float z) {
 }
 }  // namespace
 
-TEST(Vector, ArithmeticYieldsNewValuesAndDividesTwoWays) {
+TEST(Vector, ArithmeticAndProductsYieldNewValuesAndDivideTwoWays) {
   Vector a(1, 2, 3);
   expectvector(a += Vector(1, 1, 1), 2, 3, 4);
   expectvector(a -= 1.0f, 1, 2, 3);
   expectvector(a - Vector(1, 1, 1), 0, 1, 2);
   expectvector(a, 1, 2, 3);
+  expectvector(Vector(1, 0, 0).crossProduct(Vector(0, 1, 0)), 0, 0, 1);
+  EXPECT_FLOAT_EQ(a.dotProduct(Vector(4, 5, 6)), 32);
+  EXPECT_FLOAT_EQ(a.distance(Vector(4, 6, 3)), 5);
   // "/" multiplies by the rounded reciprocal, "/=" divides: the two differ for some values.
   int differing = 0;
   for (int i = 1; i < 200; ++i) {
@@ -30,18 +33,10 @@ TEST(Vector, ArithmeticYieldsNewValuesAndDividesTwoWays) {
   EXPECT_GT(differing, 0);
 }
 
-TEST(Vector, ProductsLengthsAndNormalize) {
-  Vector x(1, 0, 0), y(0, 1, 0), source(3, 0, 4);
-  expectvector(x.crossProduct(y), 0, 0, 1);
-  EXPECT_FLOAT_EQ(Vector(1, 2, 3).dotProduct(Vector(4, 5, 6)), 32);
-  EXPECT_FLOAT_EQ(Vector(1, 1, 1).distance(Vector(4, 5, 1)), 5);
+TEST(Vector, NormalizeAngleAndRayDistanceStayFinite) {
+  Vector x(1, 0, 0), minusx(-1, 0, 0), zero, source(3, 0, 4);
   expectvector(source.normalize(), 0.6f, 0, 0.8f);
-  expectvector(source, 3, 0, 4);
-  expectvector(Vector().normalize(), 0, 0, 0);
-}
-
-TEST(Vector, AngleAndRayDistanceStayFinite) {
-  Vector x(1, 0, 0), minusx(-1, 0, 0), zero;
+  expectvector(zero.normalize(), 0, 0, 0);
   EXPECT_FLOAT_EQ(x.angle(minusx), 3.1415927f);
   EXPECT_EQ(zero.angle(x), 0.0f);
   // Parallel vectors whose rounded cosine exceeds 1 still give 0, not NaN.
