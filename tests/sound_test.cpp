@@ -133,20 +133,13 @@ TEST(Sound, EveryFailureReleasesWhatItOpened) {
 
 // The demo's start-up and shutdown, run in a child process as the demo runs them, with SDL's
 // audio written to a file at about the pace of a sound card. What the child saw goes to stderr.
-enum class Start { music, missingfile, notmp3, nodevice, unticked };
+// Every way the music fails to open takes the same path from there (sound_init says no), so one
+// stands for them all here.
+enum class Start { music, nodevice, unticked };
 
 void rundemo(Start setup, const std::string& output) {
   mp3decode::diskaudio(output, 20);
   if (setup == Start::nodevice) setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
-  const fs::path mirror = output + ".data";  // the demo's data with the music missing or replaced
-  if (setup == Start::missingfile || setup == Start::notmp3) {
-    fs::create_directories(mirror / "data");
-    for (const auto& entry : fs::directory_iterator("data"))
-      if (entry.path().filename() != fs::path(songname).filename())
-        fs::create_symlink(fs::absolute(entry.path()), mirror / "data" / entry.path().filename());
-    if (setup == Start::notmp3) std::ofstream(mirror / songname) << "not music\n";
-    fs::current_path(mirror);
-  }
   needoffscreen(160, 120);  // the demo's own start-up: the shared needdemo starts it silent
   setofflineticks(0);
   setsoundon(setup != Start::unticked);
@@ -156,7 +149,6 @@ void rundemo(Start setup, const std::string& output) {
   demoframe(1234);
   const float time = timer_gettime();
   freedemo();
-  fs::remove_all(mirror);
   std::fprintf(stderr, "soundon=%d audio=%d after=%d time=%.3f\n", on, up, audioup(), time);
   std::fflush(stderr);
   std::_Exit(0);
@@ -185,13 +177,9 @@ TEST(SoundDemoDeathTest, StartUpPlaysTheMusicFromItsFirstSample) {
 
 TEST(SoundDemoDeathTest, RunsSilentlyWithUnchangedTimingWhenTheMusicCannotOpenOrIsUnticked) {
   const std::string output = scratch("silent.raw");
-  for (Start setup : {Start::missingfile, Start::notmp3, Start::nodevice, Start::unticked}) {
+  for (Start setup : {Start::nodevice, Start::unticked}) {
     EXPECT_EXIT(rundemo(setup, output), ::testing::ExitedWithCode(0),
                 "soundon=0 audio=0 after=0 time=1.234");
-    // The disk driver may have written a few buffers before the file failed: silence only.
-    const std::vector<int16_t> played = readraw(output);
-    EXPECT_TRUE(silent(played, played.size()));
-    EXPECT_TRUE(setup != Start::unticked || !fs::exists(output)) << "audio was opened";
-    fs::remove(output);
+    EXPECT_FALSE(fs::exists(output)) << "audio was opened";
   }
 }
