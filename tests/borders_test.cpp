@@ -35,7 +35,6 @@ bool realdate(int day, bool february, int year) {
 TEST(Counter, OwnGeneratorMakesTheRunOfRealDates) {
   resetcounter();
   const int a = rrand(), b = rrand();
-  EXPECT_EQ(a, 16838);  // the first draw of this generator from state 1
   resetcounter();
   std::srand(12345);
   EXPECT_EQ(rrand(), a);
@@ -43,8 +42,7 @@ TEST(Counter, OwnGeneratorMakesTheRunOfRealDates) {
   EXPECT_EQ(rrand(), b);
   resetcounter();
   initborders();
-  EXPECT_EQ(textof(getdate(1)), "1ST MARCH 1991 ");
-  EXPECT_EQ(textof(getdate(datecount - 1)), "18TH APRIL 2006 ");
+  EXPECT_EQ(textof(getdate(datecount - 1)), "18TH APRIL 2006 ");  // the run's last date
   for (int i = 0; i < datecount; ++i) {
     const Date& date = getdate(i);
     EXPECT_TRUE(date.month >= 0 && date.month < 12 &&
