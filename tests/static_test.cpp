@@ -44,25 +44,19 @@ std::vector<std::vector<unsigned char>> cycle() {
 }
 }  // namespace
 
-TEST(Static, SixGreyImagesWithDimmerScanlinesCycleFromTheirOwnSeed) {
+// The golden frames pin the seed and the scanlines; these are what they do not show.
+TEST(Static, SixGreyImagesBelow192CycleOnDrawnFramesOnly) {
   const auto images = cycle();
   EXPECT_EQ(std::set(images.begin(), images.begin() + 6).size(), 6u);
   EXPECT_TRUE(images[6] == images[0]);
   for (const std::vector<unsigned char>& p : images) {
-    int top = 0, rowzero = 0;
+    int top = 0;
     for (size_t i = 0; i < p.size(); i += 4) {
       ASSERT_TRUE(p[i] == p[i + 1] && p[i] == p[i + 2] && p[i + 3] == 255) << i;
       top = std::max<int>(top, p[i]);
-      if (i < side * 4) rowzero = std::max<int>(rowzero, p[i]);
     }
-    EXPECT_GE(top, 175);  // row 1's scanline factor sin 2 is close to 1
-    EXPECT_LE(top, 191);
-    EXPECT_TRUE(rowzero >= 85 && rowzero <= 95) << rowzero;
+    EXPECT_TRUE(top >= 175 && top <= 191) << top;
   }
-  std::srand(777);
-  initpstatic();  // rebuilds from its own seed
-  const auto again = cycle();
-  EXPECT_TRUE(std::set(again.begin(), again.end()) == std::set(images.begin(), images.end()));
 }
 
 TEST(Static, DrawsAtTheScheduledStrengthOverIdentityOrTouchesNothing) {
