@@ -1,4 +1,4 @@
-// The camera: the cuts of its opening orbit and its shake. The golden frames pin the orbit itself.
+// The camera: its opening orbit, the orbit's cuts, and the shake.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -31,7 +31,17 @@ double jump(double a, double b) {
 }
 }  // namespace
 
-TEST(CameraView, OrbitCutsAtItsTwoSeamsAndMovesInAtTheEnd) {
+TEST(CameraView, OrbitStartsPulledBackCutsAtItsTwoSeamsAndMovesInAtTheEnd) {
+  // The first frame: 26.974 back, tilted 68.437 degrees, a full turn about y, rolled -5.141.
+  needoffscreen(640, 480);
+  glLoadIdentity();
+  glTranslatef(0, 0, -26.974f);
+  glRotatef(68.437f, 1, 0, 0);
+  glRotatef(-5.141f, 0, 0, 1);
+  Matrix expected{};
+  glGetFloatv(GL_MODELVIEW_MATRIX, expected.data());
+  const Matrix first = viewat(0);
+  for (int i = 0; i < 16; ++i) EXPECT_NEAR(first[i], expected[i], 1e-3) << "element " << i;
   // Small steps within one orbit move the view a little; the cut at s = 0.475 and the end of the
   // offset at s = 0.71 jump it.
   EXPECT_LT(jump(13.80, 13.82), 0.1);
