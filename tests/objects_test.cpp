@@ -109,6 +109,16 @@ TEST_F(Objects, PrimitivesSendTheirVerticesWherePlaced) {
   EXPECT_TRUE(capture([] { linering(0, 0, 0, 1, -2); }, true).empty());
 }
 
+TEST_F(Objects, ResetTexSwitchesBothUnitsOff) {
+  setupmultitex(3, 4);
+  resettex();
+  for (GLenum unit : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+    glActiveTextureARB(unit);
+    for (GLenum what : {GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T})
+      EXPECT_FALSE(glIsEnabled(what)) << unit << " " << what;
+  }
+}
+
 TEST_F(Objects, CubeFacesOutwardWithEveryEdgeSharedAndTablesStopAtCapacity) {
   const Model* model = getmodel(0);
   ASSERT_TRUE(model && model->facecount == 12);

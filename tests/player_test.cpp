@@ -29,6 +29,10 @@ TEST(Score, ScenesDrawStrictlyInsideTheirIntervalsWithScaledProgress) {
   EXPECT_FLOAT_EQ(sceneprogress(first, 136.799f), 0.5f);
   EXPECT_FLOAT_EQ(sceneprogress(second, 138.849f + 6.854f / 2), 1.125f);
   EXPECT_NEAR(sceneprogress(second, std::nextafter(second.start, 200.0f)), 1.0f, 1e-5);
+  // After the opening's 149 s only the particles draw, on to the last frame at 158 s.
+  for (const float t : {150.0f, 158.0f})
+    for (unsigned int i = 0; i < 17; ++i)
+      EXPECT_EQ(sceneactive(slot(i), t), i == 13) << scenes[i].name << " at " << t;
 }
 
 // The frame at exactly 158 s is drawn, any later one is not.
