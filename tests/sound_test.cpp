@@ -119,8 +119,8 @@ TEST(Sound, EveryFailureReleasesWhatItOpened) {
   std::ofstream{empty};
   fs::create_directory(folder);
   const std::pair<std::string, const char*> cases[] = {
-      {scratch("missing.mp3"), "disk"}, {folder, "disk"},      {notmusic, "disk"},
-      {"data/bga.png", "disk"},        {empty, "disk"},        {songname, "nosuchdriver"}};
+      {scratch("missing.mp3"), "disk"}, {folder, "disk"}, {notmusic, "disk"},
+      {"data/bga.png", "disk"},         {empty, "disk"},  {songname, "nosuchdriver"}};
   for (const auto& [file, driver] : cases) {
     mp3decode::diskaudio("/dev/null", 0);
     setenv("SDL_AUDIODRIVER", driver, 1);
