@@ -1,85 +1,78 @@
-// Settings, easing curves, the shared random helper and the line search.
+// Easing curves, the shared random helpers, the line search and the loading screen; the golden
+// frames pin sprites and overlays.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
+#include "offscreen.h"
 #include "tarvok.h"
 
-TEST(Settings, StartAtTheDemoDefaults) {
-  EXPECT_EQ(getscrw(), 1024);
-  EXPECT_EQ(getscrh(), 768);
-  EXPECT_EQ(getbpp(), 32);
-  EXPECT_TRUE(getfullscreen());
-  EXPECT_TRUE(getsoundon());
-  EXPECT_FALSE(getinverted());
-  EXPECT_FALSE(isDriverFallback());
-  EXPECT_FALSE(getdemo());
-  enddemo();
-  EXPECT_TRUE(getdemo());
-}
-
-TEST(Easing, CurvesMeetTheirEndsAndMiddles) {
-  EXPECT_NEAR(cosineinterpolate(2, 6, 0), 2, 1e-6);
+TEST(Easing, CurvesMeetTheirEndsAndMiddlesUnclamped) {
   EXPECT_NEAR(cosineinterpolate(2, 6, 0.5f), 4, 1e-6);
-  EXPECT_NEAR(cosineinterpolate(2, 6, 1), 6, 1e-5);
   EXPECT_LT(cosineinterpolate(0, 1, 0.1f), 0.1f);  // slow start
-  EXPECT_NEAR(sineinterpolate(2, 6, 0), 2, 1e-6);
+  EXPECT_LT(cosineinterpolate(0, 1, 1.5f), 1.0f);  // past 1 it turns back
   EXPECT_NEAR(sineinterpolate(2, 6, 1), 6, 1e-5);
   EXPECT_GT(sineinterpolate(0, 1, 0.1f), 0.1f);  // fast start
-  // The bump: b at both ends, a in the middle.
-  EXPECT_NEAR(sineinterpolate2(2, 6, 0), 6, 1e-6);
+  // The bump: b at both ends, a in the middle; 3.141592 falls short of pi, so at x = 1 it still
+  // holds 6.5e-7 of a.
   EXPECT_NEAR(sineinterpolate2(2, 6, 0.5f), 2, 1e-5);
-  EXPECT_NEAR(sineinterpolate2(2, 6, 1), 6, 1e-5);
-  // No clamping: past 1 the cosine curve turns back.
-  EXPECT_LT(cosineinterpolate(0, 1, 1.5f), 1.0f);
-}
-
-TEST(Easing, ConstantsAreTheShortHalfTurn) {
-  // 3.141592 falls short of pi: at x = 1 the bump still holds 6.5e-7 of a.
   EXPECT_NEAR(sineinterpolate2(1e6f, 0, 1), 0.6536f, 1e-3f);
 }
 
-TEST(RandFloat, StaysBelowOneAndRepeatsFromTheSameSeed) {
-  std::srand(0);
-  float first[100];
-  for (float& value : first) {
-    value = randfloat();
-    EXPECT_GE(value, 0.0f);
-    EXPECT_LE(value, 0.99996f);
-  }
-  std::srand(0);
-  for (float value : first) EXPECT_EQ(randfloat(), value);
-  // One draw of the system generator per value, in 25000 steps of 0.00004.
+TEST(RandFloat, OneSystemDrawPerValueAndTimeSeedsTruncateTheExactProduct) {
   std::srand(7);
-  const int raw = std::rand();
+  const int first = std::rand(), second = std::rand();
   std::srand(7);
-  EXPECT_FLOAT_EQ(randfloat(), (raw % 25000) * 0.00004f);
-}
-
-TEST(RandFloat, TimeSeedsTruncateTheExactProductOfTheSingleTime) {
+  EXPECT_FLOAT_EQ(randfloat(), (first % 25000) * 0.00004f);
+  EXPECT_EQ(std::rand(), second);
   EXPECT_EQ(timeseed(100.0f), 10000000);
   EXPECT_EQ(timeseed(90.1f), 9009999);  // 90.0999985 s: rounding the product first gives 9010000
-  EXPECT_EQ(timeseed(64.7f), 6469999);
 }
 
-namespace {
-int found(std::string text, const char* word) { return foundinstring(text.data(), word); }
-}  // namespace
-
-TEST(FoundInString, MatchesWordLettersInOrderOnNewlineEndedLines) {
-  EXPECT_EQ(found("", "a"), 0);
-  EXPECT_EQ(found("hello world\n", "hlo"), 1);   // letters in order, gaps allowed
-  EXPECT_EQ(found("hello world\n", "olh"), 0);   // order matters
-  EXPECT_EQ(found("hello world", "hello"), 0);   // no newline, no line
-  EXPECT_EQ(found("abc\nxyz\n", "xz"), 1);       // the second line
-  EXPECT_EQ(found("abc\nxyz", "xz"), 0);         // text after the last newline is no line
-  EXPECT_EQ(found("ab\ncd\n", "abcd"), 0);       // a match never spans lines
-}
-
-TEST(FoundInString, LineStartRulesAndEmptyCases) {
-  EXPECT_EQ(found("\nxyz\n", "xz"), 0);  // a line at position 1 is never examined
+TEST(FoundInString, MatchesWordLettersInOrderWithinNewlineEndedLines) {
+  auto found = [](std::string text, const char* word) { return foundinstring(text.data(), word); };
+  EXPECT_EQ(found("hello world\n", "hlo"), 1);  // letters in order, gaps allowed
+  EXPECT_EQ(found("hello world\n", "olh"), 0);
+  EXPECT_EQ(found("abc\nxyz\n", "xz"), 1);  // the second line
+  EXPECT_EQ(found("abc\nxyz", "xz"), 0);    // text after the last newline is no line
+  EXPECT_EQ(found("ab\ncd\n", "abcd"), 0);  // a match never spans lines
+  EXPECT_EQ(found("\nxyz\n", "xz"), 0);     // a line at position 1 is never examined
   EXPECT_EQ(found("\n\nxyz\n", "xz"), 1);
-  EXPECT_EQ(found("abc\n", ""), 1);      // the empty word matches any non-empty line
-  EXPECT_EQ(found("\n", ""), 0);         // an empty line matches nothing
+  EXPECT_EQ(found("abc\n", ""), 1);  // the empty word matches any non-empty line
+  EXPECT_EQ(found("", "a"), 0);
+}
+
+TEST(LoadingBar, FillsFromTheLeftInsideItsFrameAndFadesOut) {
+  needoffscreen(640, 480);
+  glViewport(0, 0, 640, 480);
+  glDisable(GL_DEPTH_TEST);
+  renderloadingbar(0.5f);
+  auto frame = framepixels();
+  // 512 x 384 overlay on 640 x 480: the frame spans x 242.5..397.5, y 242.5..247.5; half full
+  // the bar ends at x 320.
+  const Rgb fill = pixelat(frame, 318, 245), beyond = pixelat(frame, 321, 245);
+  EXPECT_TRUE(std::abs(fill.r - 51) <= 1 && std::abs(fill.g - 178) <= 1 && fill.b >= 229);
+  EXPECT_EQ(beyond.r + beyond.g + beyond.b, 0);
+  EXPECT_EQ(pixelat(frame, 280, 230).b, 0);  // above the bar
+  int framecolumn = 0;
+  for (int x = 394; x <= 400; ++x) framecolumn += pixelat(frame, x, 245).r == 255;
+  EXPECT_GT(framecolumn, 0) << "right edge of the frame";
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+
+  // The title swings in while p < 0.5; its turn and translation stay on the model-view matrix.
+  float matrix[16];
+  renderloadingbar(0.25f);
+  glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+  EXPECT_NEAR(matrix[14], -20.0f, 1e-5);
+  EXPECT_NE(matrix[1], 0.0f);
+  renderloadingbar(1.0f);
+  frame = framepixels();
+  EXPECT_EQ(*std::max_element(frame.begin(), frame.end()), 0);
+  glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+  EXPECT_NEAR(matrix[12], -2.86f, 1e-5);
+  EXPECT_EQ(matrix[1], 0.0f);
 }
