@@ -2,7 +2,7 @@
 # The real demo in a window: it plays on through clicks and other keys; Escape (also behind a flood
 # of pointer motion) and the window's close request end it with status 0, SIGINT and SIGTERM with
 # 130 and 143 after its own shutdown, and its window destroyed by another program with 1 and one
-# line. Runs from the repository root with the test run's DISPLAY.
+# line. Without a display it says so. Runs from the repository root with the test run's DISPLAY.
 #   demo_e2e.sh BUILDDIR [CASE ...]     cases: escape close int term destroy (default: all)
 set -u
 build=${1:?usage: demo_e2e.sh BUILDDIR [CASE ...]}
@@ -53,6 +53,9 @@ endswith() {
   [ "$(cat "$work/log")" = "${3:-}" ] || fail "$1" "unexpected messages"
 }
 
+message=$(env -u DISPLAY -u SDL_VIDEODRIVER "$build/tessivar" 2>&1)
+[ $? = 1 ] && [ "$message" = "tessivar: no display: DISPLAY is not set" ] ||
+  fail nodisplay "without a display it said: $message"
 for case in $cases; do
   startdemo "$case"
   case $case in
