@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_syswm.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +19,6 @@ constexpr int keepgoing = -1;
 
 volatile std::sig_atomic_t caughtsignal = 0;
 Window demowindow = 0;  // the top-level X window the demo plays in
-bool windowlost = false;
 
 void onsignal(int number) { caughtsignal = number; }
 
@@ -32,7 +32,6 @@ void catchsignals() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-// Once the window is gone, SDL's and GL's requests on it fail; those errors are expected.
 int ignorexerror(Display*, XErrorEvent*) { return 0; }
 
 // What an event means for the demo: the exit status it ends the demo with, or keepgoing.
@@ -66,19 +65,19 @@ void watchwindow() {
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
-// Reads every pending event. Returns the exit status once the demo is to end, else keepgoing.
+// Once the window is gone, SDL's and GL's requests on it fail; those errors are expected.
+void windowgone() {
+  XSetErrorHandler(ignorexerror);
+  std::fprintf(stderr, "tessivar: the demo window was closed by another program\n");
+}
+
+// Reads every pending event. Returns the exit status once the demo is to end, else keepgoing; a
+// signal outranks the window's loss, which outranks Escape and the close request.
 int pollending() {
   int status = keepgoing;
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-    const int ending = endingstatus(event);
-    if (ending == 1 && !windowlost) {
-      windowlost = true;
-      XSetErrorHandler(ignorexerror);
-      std::fprintf(stderr, "tessivar: the demo window was closed by another program\n");
-    }
-    if (ending != keepgoing && status != 1) status = ending;
-  }
+  while (SDL_PollEvent(&event)) status = std::max(status, endingstatus(event));
+  if (status == 1) windowgone();
   return caughtsignal ? 128 + caughtsignal : status;
 }
 

@@ -25,7 +25,8 @@ print(child.wait(), flush=True)' "$build/tessivar" >"$work/run" 2>"$work/log" &
   for _ in $(seq 100); do
     pid=$(head -n 1 "$work/run")
     [ -n "$pid" ] && window=$(xdotool search --all --pid "$pid" --name '^Tessivar$' 2>/dev/null |
-      tail -n 1) && [ -n "$window" ] && xwininfo -id "$window" | grep -q IsViewable && break
+      tail -n 1) && [ -n "$window" ] && xwininfo -id "$window" 2>/dev/null | grep -q IsViewable &&
+      break
     window=
     sleep 0.1
   done
