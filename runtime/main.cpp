@@ -1,8 +1,13 @@
 // Tessivar: the setup dialog collects the choices, then the demo plays in the same window until
-// its score ends or Escape, and the program exits.
+// its score ends, Escape, the window's close button, SIGINT or SIGTERM, and the program exits.
 #include <SDL/SDL.h>
+#include <SDL/SDL_syswm.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "demo.h"
 #include "dialog.h"
@@ -10,14 +15,74 @@
 #include "tarvok.h"
 
 namespace {
-// One event per frame: an Escape press ends the demo, everything else is dropped.
-bool escapepressed() {
+constexpr int keepgoing = -1;
+
+volatile std::sig_atomic_t caughtsignal = 0;
+Window demowindow = 0;  // the top-level X window the demo plays in
+
+void onsignal(int number) { caughtsignal = number; }
+
+// SDL turns SIGINT and SIGTERM into the same quit event as the window's close button; handlers of
+// our own keep them apart, so that a signal ends the demo with the conventional status.
+void catchsignals() {
+  struct sigaction action {};
+  action.sa_handler = onsignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+int ignorexerror(Display*, XErrorEvent*) { return 0; }
+
+// What an event means for the demo: the exit status it ends the demo with, or keepgoing.
+int endingstatus(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+      return event.key.keysym.sym == SDLK_ESCAPE ? 0 : keepgoing;
+    case SDL_QUIT:  // the window's close request (the signals are caught apart)
+      return 0;
+    case SDL_SYSWMEVENT: {
+      const XEvent& x = event.syswm.msg->event.xevent;
+      return x.type == DestroyNotify && x.xdestroywindow.window == demowindow ? 1 : keepgoing;
+    }
+    default:
+      return keepgoing;
+  }
+}
+
+// Only what can end the demo enters SDL's 128-event queue, so that pointer motion and other
+// input can never fill it and push an Escape out.
+int keepifending(const SDL_Event* event) { return endingstatus(*event) != keepgoing; }
+
+// Watches for the demo's window being destroyed by another program (X reports it to SDL, which
+// otherwise ignores it and plays on into nothing).
+void watchwindow() {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWMInfo(&info) == 1 && info.subsystem == SDL_SYSWM_X11)
+    demowindow = info.info.x11.wmwindow;
+  SDL_SetEventFilter(keepifending);
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+// Once the window is gone, SDL's and GL's requests on it fail; those errors are expected.
+void windowgone() {
+  XSetErrorHandler(ignorexerror);
+  std::fprintf(stderr, "tessivar: the demo window was closed by another program\n");
+}
+
+// Reads every pending event. Returns the exit status once the demo is to end, else keepgoing; a
+// signal outranks the window's loss, which outranks Escape and the close request.
+int pollending() {
+  int status = keepgoing;
   SDL_Event event;
-  if (!SDL_PollEvent(&event)) return false;
-  return event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE;
+  while (SDL_PollEvent(&event)) status = std::max(status, endingstatus(event));
+  if (status == 1) windowgone();
+  return caughtsignal ? 128 + caughtsignal : status;
 }
 
 int rundemo(bool fullscreen) {
+  catchsignals();
   const Uint32 flags = fullscreen ? (SDL_OPENGL | SDL_FULLSCREEN) : SDL_OPENGL;
   if (!SDL_SetVideoMode(getscrw(), getscrh(), 0, flags)) {
     std::fprintf(stderr, "tessivar: cannot open a %dx%d OpenGL window: %s\n", getscrw(),
@@ -25,20 +90,34 @@ int rundemo(bool fullscreen) {
     SDL_Quit();
     return 1;
   }
+  watchwindow();
   SDL_ShowCursor(SDL_DISABLE);
   initdemo(0);
-  while (dodemo()) {
+  int status = keepgoing;
+  while (status == keepgoing && dodemo()) {
     presentframe();
     SDL_Delay(1);
-    if (escapepressed()) break;
+    status = pollending();
   }
   freedemo();
   SDL_Quit();
-  return 0;
+  return status == keepgoing ? 0 : status;
+}
+
+// With neither a display nor another video driver asked for, SDL would fall back to a text
+// console driver that prints control sequences before failing.
+bool havedisplay() {
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver && *driver && std::strcmp(driver, "x11") != 0) return true;
+  const char* display = std::getenv("DISPLAY");
+  if (display && *display) return true;
+  std::fprintf(stderr, "tessivar: no display: DISPLAY is not set\n");
+  return false;
 }
 }  // namespace
 
 int main(int, char**) {
+  if (!havedisplay()) return 1;
   bool fullscreen = false;
   switch (runsetupdialog(fullscreen)) {
     case DialogOutcome::failed:

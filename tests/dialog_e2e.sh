@@ -16,7 +16,7 @@ export SDL_VIDEODRIVER=x11
 work=$(mktemp -d)
 helpers=()
 cleanup() {
-  # SDL turns SIGTERM into a quit event that the demo ignores.
+  # A test that stops early wants the program gone at once, not shut down in order.
   [ -z "${app:-}" ] || kill -KILL "$app" 2>/dev/null || true
   for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"

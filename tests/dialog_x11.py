@@ -5,6 +5,7 @@
   cursor                       visible pixels of the pointer's current cursor image
   close WINDOW                 asks a window to close, as a window manager's close button does
   key WINDOW KEYSYM            sends a key press and release straight to a window
+  motion WINDOW N              moves the pointer N times within a window
 """
 import ctypes
 import struct
@@ -204,6 +205,16 @@ def sendkey(window, keysym):
     xlib.XCloseDisplay(display)
 
 
+def movepointer(window, count):
+    xlib, display = openx()
+    xlib.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong] + [ctypes.c_int] * 6
+    for i in range(count):
+        xlib.XWarpPointer(display, 0, window, 0, 0, 0, 0, 10 + i % 100, 10 + i % 50)
+    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    xlib.XSync(display, 0)
+    xlib.XCloseDisplay(display)
+
+
 def main(args):
     if args[:1] == ['png'] and len(args) == 3:
         data = subprocess.run(['xwd', '-silent', '-id', args[1]], check=True,
@@ -217,6 +228,9 @@ def main(args):
         return 0
     if args[:1] == ['key'] and len(args) == 3:
         sendkey(int(args[1], 0), args[2])
+        return 0
+    if args[:1] == ['motion'] and len(args) == 3:
+        movepointer(int(args[1], 0), int(args[2]))
         return 0
     if args[:1] == ['close'] and len(args) == 2:
         closewindow(int(args[1], 0))

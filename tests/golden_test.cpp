@@ -70,8 +70,8 @@ TEST(GoldenFrames, MatchTheKeptReferences) {
     // A failing frame is written next to the build, where it can be looked at.
     if (mean > 1.5 || farshare > 0.005) {
       if (const char* bin = std::getenv("TESSIVAR_BIN"))
-        writepng((std::string(bin) + "/golden-actual-" + name).c_str(), keptwidth, keptheight, 3,
-                 kept.data());
+        savepng(std::string(bin) + "/golden-actual-" + name, keptwidth, keptheight, 3,
+                kept.data());
     }
   }
 }

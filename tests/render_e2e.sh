@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The offscreen renderer: PNGs of the asked size, the same bytes for the same time, and a usage
-# message with a non-zero status for bad arguments. Needs no display.
+# The offscreen renderer: PNGs of the asked size, the same bytes for the same time, and a refusal
+# with a non-zero status for whatever it cannot do right. Needs no display.
 set -u
-build=${1:?usage: render_e2e.sh BUILDDIR}
+build=$(cd "${1:?usage: render_e2e.sh BUILDDIR}" && pwd)
 render=$build/tessivar-render
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -11,23 +11,36 @@ unset DISPLAY
 
 "$render" --size 640x480 --time 14.0 --time 20 --out "$out/a" 2>/dev/null && fail "accepted a missing folder"
 mkdir -p "$out/a" "$out/b"
-"$render" --size 640x480 --time 14.0 --time 20 --out "$out/a" >/dev/null || fail "render failed"
+"$render" --size 640x480 --time -0 --time 14.0 --time 20 --out "$out/a" >/dev/null || fail "render failed"
 # The counter and the static carry state from frame to frame, so repeat the same run.
-"$render" --size 640x480 --time 14.0 --time 20 --out "$out/b" >/dev/null || fail "second render failed"
+"$render" --size 640x480 --time -0 --time 14.0 --time 20 --out "$out/b" >/dev/null || fail "second render failed"
 
 png="$out/a/tessivar-020.000.png"
-[ -f "$png" ] && [ -f "$out/a/tessivar-014.000.png" ] || fail "missing frames"
+[ -f "$png" ] && [ -f "$out/a/tessivar-014.000.png" ] && [ -f "$out/a/tessivar-000.000.png" ] ||
+  fail "missing frames: $(ls "$out/a")"
 # IHDR: width and height as big-endian words at bytes 16 and 20.
 size=$(od -An -tu1 -j16 -N8 "$png" | tr -s ' ')
 [ "$size" = " 0 0 2 128 0 0 1 224" ] || fail "frame is not 640x480 ($size)"
 cmp -s "$png" "$out/b/tessivar-020.000.png" || fail "the same run gave different bytes"
 
 for bad in "--time" "--time abc --out $out" "--time 200 --out $out" "--size 10x10 --time 1 --out $out" \
-           "--time 1" "--bogus 1 --time 1 --out $out"; do
+           "--time 1" "--bogus 1 --time 1 --out $out" "--size 2049x480 --time 1 --out $out" \
+           "--size 4294967936x4294967776 --time 1 --out $out" "--time 20 --time 20.0 --out $out" \
+           "--time 1 stray --out $out"; do
   # shellcheck disable=SC2086
   message=$("$render" $bad 2>&1 >/dev/null)
   status=$?
   [ "$status" -ne 0 ] || fail "accepted: $bad"
   case "$message" in *usage:*) ;; *) fail "no usage message for: $bad" ;; esac
 done
+case "$message" in *"unexpected argument: stray"*) ;; *) fail "a stray argument said: $message" ;; esac
+
+# Untextured frames, a cut path and lost output lines are failures, not pictures.
+message=$(cd "$out" && "$render" --size 640x480 --time 1 --out . 2>&1) && fail "drew without data/"
+[ "$message" = "tessivar-render: cannot load data/floorb.png: No such file or directory (run it from the folder that holds data/)" ] ||
+  fail "without data/ it said: $message"
+mkdir "$out/c"
+"$render" --size 640x480 --time 1 --out "$out/c$(printf '/.%.0s' $(seq 2030))" 2>/dev/null && fail "accepted a path too long"
+"$render" --size 640x480 --time 1 --out "$out/c" >/dev/full 2>/dev/null && fail "lost its output lines with status 0"
+[ "$(ls "$out/c")" = tessivar-001.000.png ] || fail "stray files: $(ls "$out/c")"
 echo "render_e2e: ok"

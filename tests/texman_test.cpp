@@ -29,6 +29,7 @@ struct Png {
   int width, height, depth, type;
   std::vector<Bytes> rows;  // packed as libpng expects, top row first
   int interlace = PNG_INTERLACE_NONE;
+  int textchunks = 0;  // zTXt chunks of 7 MB of text each
 };
 
 // A picture whose row y holds rowbytes bytes byte(i, y).
@@ -75,6 +76,17 @@ bool writepng(const char* file, const Png& p) {
     unsigned char transparency[] = {0, 128};
     png_set_tRNS(png, info, transparency, 2, nullptr);
   }
+  std::string text(p.textchunks ? 7000000 : 0, 'x');
+  std::vector<png_text> texts(p.textchunks);
+  for (png_text& t : texts) {
+    t = {};
+    t.compression = PNG_TEXT_COMPRESSION_zTXt;
+    t.key = const_cast<char*>("Comment");
+    t.text = text.data();
+    t.text_length = text.size();
+  }
+  png_set_text_compression_level(png, 1);
+  png_set_text(png, info, texts.data(), p.textchunks);
   png_write_info(png, info);
   std::vector<png_bytep> rows;
   for (const Bytes& row : p.rows) rows.push_back(const_cast<png_bytep>(row.data()));
@@ -150,6 +162,7 @@ TEST_F(Textures, TableKeepsOneTexturePerFileAndRetriesMissingOnes) {
 
   const char* later = path("later.png");
   EXPECT_EQ(loadpngtex(later, 8), 0u);
+  EXPECT_EQ(texturefailure(), std::string(later) + ": No such file or directory");
   EXPECT_EQ(gettexid(later), -1);
   ASSERT_TRUE(writepng(later, rgb(8, 3, pattern)));
   EXPECT_NE(loadpngtex(later, 8), 0u);
@@ -209,6 +222,45 @@ TEST_F(Textures, PngKindsLoadBottomRowFirstWithAlphaZero) {
   }
 }
 
+// Peak resident memory in kB since the last resetpeak (Linux keeps it per process).
+void resetpeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+long peakkilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long kilobytes = 0;
+  while (status >> key && key != "VmHWM:") {}
+  status >> kilobytes;
+  return kilobytes;
+}
+
+// A picture padded with compressed text loads as its pixels alone, in memory and in colour.
+TEST_F(Textures, TextPaddedPngCostsOnlyItsPixels) {
+  Png padded = rgb(16, 3, pattern);
+  padded.textchunks = 8;
+  const char* file = path("padded.png");
+  ASSERT_TRUE(writepng(file, padded));
+  resetpeak();
+  const long before = peakkilobytes();
+  expectpicture(loadpngtex(file, 16), 16, pattern);
+  EXPECT_LT(peakkilobytes() - before, 16 * 1024);
+}
+
+// A header of 1000000 x 1000000 pixels, the most libpng accepts, and a token of image data.
+void writehugeheader(const char* file) {
+  FILE* fp = std::fopen(file, "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, fp);
+  png_set_IHDR(png, info, 1000000, 1000000, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_byte idat[] = {0x78, 0x9c, 0x03, 0x00};
+  png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), idat, sizeof idat);
+  png_write_chunk(png, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(fp);
+}
+
 // Hostile or misfitting files never crash or overrun; each gives 0 and stays out of the table.
 TEST_F(Textures, BrokenAndMisfittingFilesGiveZero) {
   const char* good = path("good.png");
@@ -237,6 +289,9 @@ TEST_F(Textures, BrokenAndMisfittingFilesGiveZero) {
   }
   EXPECT_EQ(loadpngtex(files.back(), 32), 0u);
   EXPECT_NE(loadpngtex(files[files.size() - 3], 128), 0u);  // fine at the size it really has
+  const char* huge = path("huge.png");  // 3 TB of pixels: the allocation fails
+  writehugeheader(huge);
+  EXPECT_EQ(loadpngtex(huge, 1000000), 0u);
 }
 
 TEST_F(Textures, RawFileLoadsFirstRowAtTZeroAndPadsWith255) {

@@ -3,15 +3,19 @@
 #include <GL/gl.h>
 #include <png.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 constexpr int tmcapacity = 64;
-constexpr unsigned int pngnomemory = 4;
+// Enough for the only extra chunks read (palette and transparency); libpng's own default lets a
+// file make it hold gigabytes of decompressed text.
+constexpr png_alloc_size_t pngchunkmemory = 64 * 1024;
 
 struct tmtexture {
   const char* file;
@@ -20,6 +24,13 @@ struct tmtexture {
 
 std::unique_ptr<tmtexture[]> tmtextures;
 int tmci = 0;
+std::string firstfailure;
+
+// A failed load gives 0 and is noted, the first one with its reason.
+unsigned int failed(const char* file, const char* reason) {
+  if (firstfailure.empty()) firstfailure = std::string(file) + ": " + reason;
+  return 0;
+}
 
 // Texel word with red in the lowest byte, alpha left at 0.
 unsigned int rgbword(unsigned int r, unsigned int g, unsigned int b) {
@@ -61,34 +72,48 @@ void requestrgb(png_structp png, png_infop info, int bitdepth, int colourtype) {
   png_set_interlace_handling(png);
 }
 
-// Decodes into r.image, picture bottom row first, rows of exactly 3 x size bytes.
-// Returns 0 when done, else the loader's failure result (the caller releases r).
-unsigned int decodepng(pngread& r, unsigned int size) {
-  if (setjmp(png_jmpbuf(r.png))) return 0;
+// Only the pixels count: every ancillary chunk but transparency is skipped unread.
+void skipextrachunks(png_structp png) {
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  png_set_chunk_malloc_max(png, pngchunkmemory);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+  // The fuzzer's mutations would rarely get past the checksums to the decoder.
+  png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#endif
+}
+
+// Decodes into r.image, picture bottom row first, rows of exactly 3 x size bytes. Returns null
+// when done, else why it failed (the caller releases r).
+const char* decodepng(pngread& r, unsigned int size) {
+  const char* const unreadable = "not a readable PNG of the expected size";
+  if (setjmp(png_jmpbuf(r.png))) return unreadable;
   png_init_io(r.png, r.fp);
   png_set_sig_bytes(r.png, 8);
+  skipextrachunks(r.png);
   png_read_info(r.png, r.info);
   png_uint_32 width = 0;
   png_uint_32 height = 0;
   int bitdepth = 0;
   int colourtype = 0;
   png_get_IHDR(r.png, r.info, &width, &height, &bitdepth, &colourtype, nullptr, nullptr, nullptr);
+  if (width != size || height != size) return unreadable;
   requestrgb(r.png, r.info, bitdepth, colourtype);
   png_read_update_info(r.png, r.info);
   const size_t rowbytes = png_get_rowbytes(r.png, r.info);
   // Anything but a size x size 8-bit RGB picture would overrun the buffers below.
-  if (width != size || height != size || rowbytes != 3 * static_cast<size_t>(size) ||
-      png_get_bit_depth(r.png, r.info) != 8 || png_get_channels(r.png, r.info) != 3)
-    return 0;
-  if (size > SIZE_MAX / rowbytes) return pngnomemory;
+  if (rowbytes != 3 * static_cast<size_t>(size) || png_get_bit_depth(r.png, r.info) != 8 ||
+      png_get_channels(r.png, r.info) != 3)
+    return unreadable;
+  const char* const nomemory = "out of memory";
+  if (size > SIZE_MAX / rowbytes) return nomemory;
   r.image = static_cast<unsigned char*>(std::malloc(rowbytes * size));
-  if (!r.image) return pngnomemory;
+  if (!r.image) return nomemory;
   r.rows = static_cast<png_bytepp>(std::malloc(sizeof(png_bytep) * size));
-  if (!r.rows) return pngnomemory;
+  if (!r.rows) return nomemory;
   for (unsigned int k = 0; k < size; ++k) r.rows[k] = r.image + (size - 1 - k) * rowbytes;
   png_read_image(r.png, r.rows);
   r.complete = true;
-  return 0;
+  return nullptr;
 }
 
 std::vector<unsigned int> rgbtowords(const unsigned char* image, unsigned int size) {
@@ -102,7 +127,10 @@ std::vector<unsigned int> rgbtowords(const unsigned char* image, unsigned int si
 void inittexman() {
   tmtextures = std::make_unique<tmtexture[]>(tmcapacity);
   tmci = 0;
+  firstfailure.clear();
 }
+
+const std::string& texturefailure() { return firstfailure; }
 
 void freetexman() {
   tmtextures.reset();
@@ -139,26 +167,28 @@ unsigned int loadpngtex(const char* file, unsigned int size) {
   if (cached >= 0) return static_cast<unsigned int>(cached);
   pngread r;
   r.fp = std::fopen(file, "rb");
-  if (!r.fp) return 0;
+  if (!r.fp) return failed(file, std::strerror(errno));
   png_byte signature[8] = {};
   if (std::fread(signature, 1, 8, r.fp) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
     std::fclose(r.fp);
-    return 0;
+    return failed(file, "not a PNG file");
   }
+  // Running out of memory gives 0 like every other failure: no caller could tell a 4 from the
+  // texture name it may well be.
   r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngerror, pngwarning);
   if (!r.png) {
     std::fclose(r.fp);
-    return pngnomemory;
+    return failed(file, "out of memory");
   }
   r.info = png_create_info_struct(r.png);
   if (!r.info) {
     releasepng(r);
-    return pngnomemory;
+    return failed(file, "out of memory");
   }
-  const unsigned int failure = decodepng(r, size);
+  const char* const failure = decodepng(r, size);
   if (!r.complete) {
     releasepng(r);
-    return failure;
+    return failed(file, failure);
   }
   std::vector<unsigned int> words = rgbtowords(r.image, size);
   releasepng(r);
@@ -171,7 +201,7 @@ unsigned int loadzibtex(const char* file, unsigned int size) {
   const int cached = gettexid(file);
   if (cached >= 0) return static_cast<unsigned int>(cached);
   FILE* fp = std::fopen(file, "rb");
-  if (!fp) return 0;
+  if (!fp) return failed(file, std::strerror(errno));
   std::vector<unsigned int> words(static_cast<size_t>(size) * size);
   for (unsigned int& word : words) {
     const unsigned int r = readbyte(fp);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "file.h"
@@ -14,6 +15,10 @@ unsigned int loadpngtex(const char* file, unsigned int size);
 unsigned int loadzibtex(const char* file, unsigned int size);
 unsigned int createringtex(unsigned int size);
 unsigned int createemptytex(int size);
+
+// The first load since inittexman that failed, as "FILE: reason", or empty when none has. The
+// player draws such scenes untextured; the tools refuse to.
+const std::string& texturefailure();
 
 // The ring texture's steps, open for checking: the sharp ring (255 between radius 30 and 52
 // around texel (size/2, size/2), else 0) and one blur pass from a into b over a size x size grid.

@@ -3,9 +3,13 @@
 #include <GL/gl.h>
 #include <png.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <string>
 #include <vector>
+
+#include "wholefile.h"
 
 // The current framebuffer's lower-left width x height pixels as RGB rows, top row first.
 inline std::vector<unsigned char> readframe(int width, int height) {
@@ -23,19 +27,33 @@ inline std::vector<unsigned char> readframe(int width, int height) {
   return pixels;
 }
 
-// Writes 8-bit RGB or RGBA rows, top row first. Returns false on any failure.
-inline bool writepng(const char* path, int width, int height, int channels,
-                     const unsigned char* pixels) {
-  FILE* file = std::fopen(path, "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+namespace frameio {
+// libpng would print its own words and give up on a short write; the reason goes to the caller.
+inline void pngwrite(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<WholeFile*>(png_get_io_ptr(png));
+  if (std::fwrite(data, 1, length, out->stream()) != length) {
+    out->fail(errno);
+    png_longjmp(png, 1);
+  }
+}
+inline void pngflush(png_structp) {}
+inline void pngfailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+}  // namespace frameio
+
+// Writes 8-bit RGB or RGBA rows, top row first, to path, whole or not at all. Returns the empty
+// string on success, else why the file could not be written (an earlier file there is kept).
+inline std::string savepng(const std::string& path, int width, int height, int channels,
+                           const unsigned char* pixels) {
+  WholeFile out(path);
+  if (!out.stream()) return out.error();
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, frameio::pngfailed, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, info ? &info : nullptr);
-    std::fclose(file);
-    return false;
+    return out.error().empty() ? "cannot encode the PNG" : out.error();
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, &out, frameio::pngwrite, frameio::pngflush);
   png_set_IHDR(png, info, width, height, 8, channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -43,5 +61,5 @@ inline bool writepng(const char* path, int width, int height, int channels,
     png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * width * channels));
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0;
+  return out.commit() ? "" : out.error();
 }
