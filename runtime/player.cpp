@@ -15,6 +15,7 @@
 #include "static.h"
 #include "tarvok.h"
 #include "texman.h"
+#include "timeline.h"
 #include "timer.h"
 #include "worms.h"
 
@@ -22,7 +23,7 @@ Scene scenes[maxscenes];
 unsigned int scene_i = 0;
 
 namespace {
-constexpr float demoend = 158.0f;
+constexpr float demoend = static_cast<float>(timeline::demoend);
 }  // namespace
 
 void playerAddScene(const char* name, float start, float length, float from, float to,
@@ -33,23 +34,29 @@ void playerAddScene(const char* name, float start, float length, float from, flo
 }
 
 void playerAddScenes() {
-  playerAddScene("Camera", 0, 149, 0, 1, initcamera, camera, freecamera);
-  playerAddScene("Main Scene", 0, 149, 0, 1, initmainscene, mainscene, freemainscene);
-  playerAddScene("Cells 1", 0, 56.55f, 0, 1, initcells, cells, freecells);
-  playerAddScene("Cells 2-1", 29.135f, 27.415f, 0, 1, initcells2, cells2, freecells2);
-  playerAddScene("Worms 1", 56.55f, 27.442f, 0, 1, initworms, worms, freeworms);
-  playerAddScene("Cells 2-2", 56.55f, 27.442f, 0, 1, nullptr, cells2_2, nullptr);
-  playerAddScene("Worms 2", 83.992f, 27.415f, 0, 1, nullptr, worms_2, nullptr);
-  playerAddScene("Cells 2-3", 83.992f, 27.415f, 0, 1, nullptr, cells2_3, nullptr);
-  playerAddScene("Worms 3", 111.407f, 27.442f, 0, 1, nullptr, worms_3, nullptr);
-  playerAddScene("Cells 2-4", 111.407f, 27.442f, 0, 1, nullptr, cells2_4, nullptr);
-  playerAddScene("DLA", 118.345f, 20.504f, 0, 1, initdla, dla, freedla);
-  playerAddScene("Cells 1-2", 134.749f, 4.1f, 0, 1, nullptr, cells_2, nullptr);
-  playerAddScene("Cells 1-2", 138.849f, 6.854f, 1, 1.25f, nullptr, cells_2, nullptr);
-  playerAddScene("Particles", 138.849f, 27.415f, 0, 1, initparticles, particles, freeparticles);
-  playerAddScene("Floaters", 29.135f, 105.614f, 0, 1, initfloaters, floaters, freefloaters);
-  playerAddScene("Static", 0, 149, 0, 1, initpstatic, pstatic, freepstatic);
-  playerAddScene("Borders", 0, 149, 0, 1, initborders, borders, freeborders);
+  using namespace timeline;
+  // Each row's times as single-precision seconds, the type the score keeps them in.
+  const auto f = [](double seconds) { return static_cast<float>(seconds); };
+  const float whole = f(landscapeend);
+  playerAddScene("Camera", 0, whole, 0, 1, initcamera, camera, freecamera);
+  playerAddScene("Main Scene", 0, whole, 0, 1, initmainscene, mainscene, freemainscene);
+  playerAddScene("Cells 1", 0, f(worms1in), 0, 1, initcells, cells, freecells);
+  playerAddScene("Cells 2-1", f(cellsin), f(cellslength), 0, 1, initcells2, cells2, freecells2);
+  playerAddScene("Worms 1", f(worms1in), f(wormslength), 0, 1, initworms, worms, freeworms);
+  playerAddScene("Cells 2-2", f(worms1in), f(wormslength), 0, 1, nullptr, cells2_2, nullptr);
+  playerAddScene("Worms 2", f(worms2in), f(cellslength), 0, 1, nullptr, worms_2, nullptr);
+  playerAddScene("Cells 2-3", f(worms2in), f(cellslength), 0, 1, nullptr, cells2_3, nullptr);
+  playerAddScene("Worms 3", f(worms3in), f(wormslength), 0, 1, nullptr, worms_3, nullptr);
+  playerAddScene("Cells 2-4", f(worms3in), f(wormslength), 0, 1, nullptr, cells2_4, nullptr);
+  playerAddScene("DLA", f(growthin), f(growthlength), 0, 1, initdla, dla, freedla);
+  playerAddScene("Cells 1-2", f(cellsbackin), f(cellsbacklength), 0, 1, nullptr, cells_2, nullptr);
+  playerAddScene("Cells 1-2", f(burstin), f(closinglength), 1, 1.25f, nullptr, cells_2, nullptr);
+  playerAddScene("Particles", f(burstin), f(cellslength), 0, 1, initparticles, particles,
+                 freeparticles);
+  playerAddScene("Floaters", f(cellsin), f(floaterslength), 0, 1, initfloaters, floaters,
+                 freefloaters);
+  playerAddScene("Static", 0, whole, 0, 1, initpstatic, pstatic, freepstatic);
+  playerAddScene("Borders", 0, whole, 0, 1, initborders, borders, freeborders);
 }
 
 bool sceneactive(const Scene& scene, float t) { return scene.start < t && t < scene.end; }

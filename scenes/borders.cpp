@@ -9,6 +9,7 @@
 
 #include "tarvok.h"
 #include "timer.h"
+#include "timeline.h"
 
 const char* const closingdate = "2ND MORVA 2008 ";
 const char* const closingdays = "FROM 6TH TO 8TH JUNE ";
@@ -95,11 +96,11 @@ void earlydate(float f) {
 }
 
 void choosedate(float t, float f) {
-  if (t >= 138.849) {
+  if (t >= timeline::burstin) {
     showdate(6, 5, 2008);
   } else if (t >= 132.25) {
     randomdate();
-  } else if (t >= 118.345) {
+  } else if (t >= timeline::growthin) {
     showdate(t < 124 ? 27 : t < 129 ? 28 : 29, 11, 2007);
   } else if (t >= 111.5) {
     randomdate();
@@ -213,7 +214,7 @@ int countertext(float t, float f, CounterRow rows[maxcounterrows]) {
     return 1;
   }
   rows[0] = closingrow(closingdate, 0);
-  if (t <= 149) return 1;
+  if (t <= timeline::landscapeend) return 1;
   rows[1] = closingrow(closingdays, 1);
   rows[2] = closingrow(closingaddress, 2);
   return 3;

@@ -7,9 +7,10 @@
 #include <cstdlib>
 
 #include "tarvok.h"
+#include "timeline.h"
 
 namespace {
-constexpr double orbitend = 29.135;
+constexpr double orbitend = timeline::cellsin;
 
 // The opening orbit around the landscape, with a cut to a second orbit at s = 0.475.
 void orbit(double t) {
@@ -49,17 +50,17 @@ bool camerashake(double t, float& amplitude) {
     amplitude = static_cast<float>(x <= 0.75 ? 0.2 : (x - 0.75) * 1.6 + 0.2);
     return true;
   }
-  if (t <= 56.55 || t == 83.992) return false;
-  if (t < 134.649) {
+  if (t <= timeline::worms1in || t == timeline::worms2in) return false;
+  if (t < timeline::returnin) {
     amplitude = 0.2f;
     return true;
   }
-  if (t < 138.849) {
-    amplitude = static_cast<float>(0.2 + (t - 134.649) * 0.19047619047619102);
+  if (t < timeline::burstin) {
+    amplitude = static_cast<float>(0.2 + (t - timeline::returnin) * 0.19047619047619102);
     return true;
   }
   if (t < 139.849) {
-    amplitude = static_cast<float>(0.8 - 0.6 * (t - 138.849));
+    amplitude = static_cast<float>(0.8 - 0.6 * (t - timeline::burstin));
     return true;
   }
   return false;
@@ -81,6 +82,6 @@ void cameraat(double t) {
 
 void initcamera() {}
 
-void camera(float progress) { cameraat(149.0 * progress); }
+void camera(float progress) { cameraat(timeline::landscapeend * progress); }
 
 void freecamera() {}

@@ -9,6 +9,7 @@
 #include "objects.h"
 #include "tarvok.h"
 #include "texman.h"
+#include "timeline.h"
 
 namespace {
 unsigned int mfloortex = 0;
@@ -72,7 +73,7 @@ void opening(double t) {
 }
 
 void landscapereturn(double t) {
-  const double v = (t - 134.649) * 0.03644049267546097;
+  const double v = (t - timeline::returnin) * 0.03644049267546097;
   returnmoves(v);
   skyfloorsnow(static_cast<float>(0.8 + v));
   if (v < 0.05) {
@@ -209,12 +210,12 @@ void initmainscene() {
 }
 
 void mainscene(float progress) {
-  const double t = 149.0 * progress;
-  if (t <= 29.135) {
+  const double t = timeline::landscapeend * progress;
+  if (t <= timeline::cellsin) {
     opening(t);
-  } else if (t < 134.649) {
+  } else if (t < timeline::returnin) {
     return;
-  } else if (t < 138.849) {
+  } else if (t < timeline::burstin) {
     landscapereturn(t);
   } else {
     burst(t);

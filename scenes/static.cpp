@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tarvok.h"
+#include "timeline.h"
 
 namespace {
 constexpr int noisetextures = 6;
@@ -57,24 +58,24 @@ bool staticstrength(double t, float& strength) {
       strength = static_cast<float>(1 - (t - 10.269) * 0.5154639175257734);
     return true;
   }
-  if (t <= 29.135) return false;
-  // Unlike the camera shake, this passage rises from its very start and runs on to 56.55.
-  if (t < 56.55) {
-    const double x = (t - 29.135) * 0.036576444769568395;
+  if (t <= timeline::cellsin) return false;
+  // Unlike the camera shake, this passage rises from its very start and runs on to the first worms.
+  if (t < timeline::worms1in) {
+    const double x = (t - timeline::cellsin) * 0.036576444769568395;
     strength = static_cast<float>(x <= 0.75 ? 0.2 : (x - 0.75) * 1.6 + 0.2);
     return true;
   }
-  if (t == 56.55 || t == 83.992) return false;
-  if (t < 134.649) {
+  if (t == timeline::worms1in || t == timeline::worms2in) return false;
+  if (t < timeline::returnin) {
     strength = 0.2f;
     return true;
   }
-  if (t < 138.849) {
-    strength = static_cast<float>(0.2 + (t - 134.649) * 0.19047619047619102);
+  if (t < timeline::burstin) {
+    strength = static_cast<float>(0.2 + (t - timeline::returnin) * 0.19047619047619102);
     return true;
   }
   if (t < 139.849) {
-    strength = static_cast<float>(0.8 - 0.6 * (t - 138.849));
+    strength = static_cast<float>(0.8 - 0.6 * (t - timeline::burstin));
     return true;
   }
   return false;
@@ -109,7 +110,7 @@ void pstaticat(double t) {
   texi = (texi + 1) % noisetextures;
 }
 
-void pstatic(float progress) { pstaticat(149.0 * progress); }
+void pstatic(float progress) { pstaticat(timeline::landscapeend * progress); }
 
 void freepstatic() {
   statictex.clear();

@@ -18,9 +18,10 @@
 #include "offline.h"
 #include "seam.h"
 #include "texman.h"
+#include "timeline.h"
 
 namespace {
-constexpr double lasttime = 158.0;
+constexpr double lasttime = timeline::demoend;
 // The compositor copies every frame into a texture of this side.
 constexpr long largestside = 2048;
 
@@ -54,7 +55,7 @@ bool parsesize(const char* text, int& width, int& height) {
   return parseside(text, width) && *text++ == 'x' && parseside(text, height) && *text == '\0';
 }
 
-// Seconds from 0 to 158, kept as whole milliseconds (the clock's unit; -0 is 0).
+// Seconds into the show, kept as whole milliseconds (the clock's unit; -0 is 0).
 bool parsetime(const char* text, unsigned int& milliseconds) {
   char* end = nullptr;
   const double seconds = std::strtod(text, &end);
@@ -92,7 +93,8 @@ int parseargs(int argc, char** argv, Options& options) {
         return usage("bad --size (WIDTHxHEIGHT, each from 16 to 2048)");
     } else if (flag == "--time") {
       unsigned int milliseconds = 0;
-      if (!parsetime(value, milliseconds)) return usage("bad --time (seconds from 0 to 158)");
+      if (!parsetime(value, milliseconds))
+        return usage("bad --time (seconds from 0 to " + std::to_string(int(lasttime)) + ")");
       if (std::count(options.times.begin(), options.times.end(), milliseconds))
         return usage(std::string("the same --time twice: ") + value);
       options.times.push_back(milliseconds);

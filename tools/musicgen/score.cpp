@@ -6,6 +6,7 @@
 #include <string>
 
 #include "synth.h"
+#include "timeline.h"
 
 namespace musicgen {
 namespace {
@@ -265,7 +266,7 @@ void build(Notes& notes) {
   add(notes, at(16), 0.2, Voice::kick, 60, 0.8f);
   snareroll(notes, at(16, 1), at(16, 3), sixteenth, 0.15f, 0.6f);
   snareroll(notes, at(16, 3), at(17), sixteenth / 2, 0.5f, 0.75f);
-  swell(notes, Voice::riser, 27.68, 29.135, 1.4f, 0.02f, 0.65f, 50);
+  swell(notes, Voice::riser, 27.68, timeline::cellsin, 1.4f, 0.02f, 0.65f, 50);
 }
 
 // 29.14-56.57 s: the main theme with the full beat; the static rises from 49.64 and the trail
@@ -291,7 +292,7 @@ void mainsection(Notes& notes) {
   drums(notes, Voice::openhat, 17, 15, openoffbeats, 0.45f, -0.4f);
   snareroll(notes, at(24, 3), at(25), sixteenth, 0.4f, 0.7f);
   snareroll(notes, at(32, 2), at(33), sixteenth, 0.35f, 0.9f);
-  swell(notes, Voice::staticnoise, 49.64, 56.55, 6.8f, 0.05f, 0.45f);
+  swell(notes, Voice::staticnoise, 49.64, timeline::worms1in, 6.8f, 0.05f, 0.45f);
   // A bouncing ball: each bounce shorter and lower than the one before.
   double t = 52.03;
   double gap = 0.42;
@@ -390,12 +391,12 @@ void dive(Notes& notes) {
 void growth(Notes& notes, Noise& noise) {
   const Harmony harmony = {{69, 2, &Bb}, {71, 2, &C}, {73, 2, &Dm}, {75, 2, &F}};
   Harmony strings = harmony;
-  strings.front().bar = 118.345 / barseconds;
+  strings.front().bar = timeline::growthin / barseconds;
   strings.front().bars = 71 - strings.front().bar;
   pads(notes, strings, 0.5f, 0.6f, 0.7f, Voice::strings);
   const Phrase line = {{0, 8, 77}, {8, 8, 79}, {16, 8, 81}, {24, 4, 84}, {28, 4, 81}};
   for (const Tune& n : line) {
-    const double start = std::max(at(69, n.beat), 118.345);
+    const double start = std::max(at(69, n.beat), timeline::growthin);
     notes.push_back(Note{start, at(69, n.beat + n.beats) - start, Voice::strings, n.pitch, 0.42f,
                          0.1f, 0.7f, 1.2f, 0});
   }
@@ -411,27 +412,28 @@ void growth(Notes& notes, Noise& noise) {
   drums(notes, Voice::clap, 73, 4, backbeat, 0.8f);
   add(notes, at(73), 2.0, Voice::crash, 60, 0.6f);
   snareroll(notes, at(76, 2), at(77), sixteenth, 0.3f, 0.7f);
-  add(notes, 118.345, 2.0, Voice::crash, 60, 0.4f);
+  add(notes, timeline::growthin, 2.0, Voice::crash, 60, 0.4f);
   // The date counter turns: 27th, 28th, 29th December.
-  for (double t : {118.345, 124.0, 129.0}) add(notes, t, 0.4, Voice::bell, 93, 0.3f, 0.3f);
+  for (double t : {timeline::growthin, 124.0, 129.0})
+    add(notes, t, 0.4, Voice::bell, 93, 0.3f, 0.3f);
   sparkles(notes, noise, at(69), at(73), at(77), 0.15f, 0.12f);
   // 132.0: the camera rushes away and the picture fades to white.
-  pads(notes, {{77, 134.649 / barseconds - 77, &Bb}}, 0.45f, 0.8f, 1.5f);
-  swell(notes, Voice::riser, at(77), 134.649, 2.5f, 0.02f, 0.75f, 46);
-  swell(notes, Voice::reversecymbal, 133.1, 134.649, 1.5f, 0.01f, 0.6f);
+  pads(notes, {{77, timeline::returnin / barseconds - 77, &Bb}}, 0.45f, 0.8f, 1.5f);
+  swell(notes, Voice::riser, at(77), timeline::returnin, 2.5f, 0.02f, 0.75f, 46);
+  swell(notes, Voice::reversecymbal, 133.1, timeline::returnin, 1.5f, 0.01f, 0.6f);
 }
 
 // 134.65-138.85 s: back in the landscape, everything rising to the burst.
 void returnbuild(Notes& notes) {
-  hit(notes, 134.649, 0.9f, 21);
-  const double from = 134.649 / barseconds;
+  hit(notes, timeline::returnin, 0.9f, 21);
+  const double from = timeline::returnin / barseconds;
   pads(notes, {{from, 81 - from, &A}}, 0.38f, 0.45f);
   bass(notes, {{78.75, 1.25, &A}}, Bassline::eighths, 0.5f, 0.35f);
   drums(notes, Voice::kick, 78.75, 1.25, "X...", 0.7f);
   snareroll(notes, at(79), at(80), 2 * sixteenth, 0.15f, 0.35f);
   snareroll(notes, at(80), at(81), sixteenth, 0.25f, 0.5f);
-  swell(notes, Voice::staticnoise, 134.649, 139.849, 4.2f, 1.0f, 0.35f);
-  swell(notes, Voice::riser, 134.649, 138.849, 3.9f, 0.02f, 0.4f, 45);
+  swell(notes, Voice::staticnoise, timeline::returnin, 139.849, 4.2f, 1.0f, 0.35f);
+  swell(notes, Voice::riser, timeline::returnin, timeline::burstin, 3.9f, 0.02f, 0.4f, 45);
   const Phrase run = {{0, 0.5, 62}, {0.5, 0.5, 64}, {1, 0.5, 65}, {1.5, 0.5, 67},
                       {2, 0.5, 69}, {2.5, 0.5, 70}, {3, 0.5, 72}, {3.5, 0.5, 73}};
   melody(notes, Voice::lead, 80, run, 0.3f, 12);
