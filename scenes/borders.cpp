@@ -1,4 +1,4 @@
-#include "borders.h"
+#include "borders_internal.h"
 
 #include <GL/gl.h>
 

@@ -1,4 +1,4 @@
-#include "camera.h"
+#include "camera_internal.h"
 
 #include <GL/gl.h>
 
@@ -33,8 +33,8 @@ void orbit(double t) {
   glRotatef(static_cast<float>(std::cos(3.141592 * s) * -180), 0, 1, 0);
   glRotatef(static_cast<float>(-10 * std::sin(14 * w)), 0, 0, 1);
 }
-}  // namespace
 
+// Whether the view shakes at demo time t, and with what amplitude in degrees.
 bool camerashake(double t, float& amplitude) {
   amplitude = 0;
   if (t <= 4.35) return false;
@@ -65,6 +65,7 @@ bool camerashake(double t, float& amplitude) {
   }
   return false;
 }
+}  // namespace
 
 void cameraat(double t) {
   float amplitude = 0;

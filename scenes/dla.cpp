@@ -1,4 +1,4 @@
-#include "dla.h"
+#include "dla_internal.h"
 
 #include <GL/gl.h>
 

@@ -1,4 +1,4 @@
-#include "static.h"
+#include "static_internal.h"
 
 #include <GL/gl.h>
 

@@ -1,10 +1,6 @@
 #pragma once
+// Television static over the whole show: noise and scanlines that rise and fall with the cuts.
 
 void initpstatic();
 void pstatic(float progress);
 void freepstatic();
-
-// The noise schedule: whether the static shows at demo time t and with what strength.
-bool staticstrength(double t, float& strength);
-// Draws the static for demo time t (pstatic() does this for t = 149 * progress).
-void pstaticat(double t);

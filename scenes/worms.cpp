@@ -1,4 +1,4 @@
-#include "worms.h"
+#include "worms_internal.h"
 
 #include <GL/gl.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "borders.h"
+#include "borders_internal.h"
 #include "offscreen.h"
 #include "seam.h"
 #include "timer.h"

@@ -6,7 +6,7 @@
 #include <array>
 #include <cmath>
 
-#include "camera.h"
+#include "camera_internal.h"
 #include "scenecheck.h"
 #include "tarvok.h"
 

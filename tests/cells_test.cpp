@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "camera.h"
+#include "camera_internal.h"
 #include "cells.h"
 #include "scenecheck.h"
 #include "tarvok.h"

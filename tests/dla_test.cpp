@@ -1,6 +1,6 @@
 // The growth: the aggregate against a direct implementation of the walk, its shape, and the
 // display of particles and strings.
-#include "dla.h"
+#include "dla_internal.h"
 
 #include <algorithm>
 #include <array>

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "camera.h"
+#include "camera_internal.h"
 #include "mainscene.h"
 #include "scenecheck.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "camera.h"
+#include "camera_internal.h"
 #include "floaters.h"
 #include "particles.h"
 #include "scenecheck.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scenecheck.h"
-#include "static.h"
+#include "static_internal.h"
 
 namespace {
 constexpr int side = 512;
