@@ -4,6 +4,7 @@
 #include <cmath>
 #include <deque>
 
+#include "parallel.h"
 #include "synth.h"
 
 namespace musicgen {
@@ -72,14 +73,14 @@ class Allpass {
 
 // A large, soft hall: parallel damped combs into series all-passes, the right side's lines a
 // little longer than the left's for width.
-Stereo reverb(const Stereo& send) {
+Stereo reverb(const Stereo& send, int threads) {
   const size_t combs[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
   const size_t allpasses[4] = {556, 441, 341, 225};
   constexpr size_t spread = 23;
   constexpr size_t predelay = samplerate / 50;
   const size_t frames = send[0].size();
   Stereo wet{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
-  for (int side = 0; side < 2; ++side) {
+  parallel(2, threads, [&](size_t side) {
     std::vector<Comb> bank;
     std::vector<Allpass> chain;
     for (size_t length : combs) bank.emplace_back(length + side * spread);
@@ -94,7 +95,7 @@ Stereo reverb(const Stereo& send) {
       for (Allpass& pass : chain) out = pass.process(out);
       wet[side][i] = out;
     }
-  }
+  });
   // Mostly each side its own, a little of the other.
   for (size_t i = 0; i < frames; ++i) {
     const float l = wet[0][i], r = wet[1][i];
@@ -243,9 +244,9 @@ std::vector<int16_t> quantise(const Stereo& track) {
 
 }  // namespace
 
-std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes) {
+std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads) {
   sidechain(mix.music, notes);
-  Stereo hall = reverb(mix.reverb);
+  Stereo hall = reverb(mix.reverb, threads);
   release(mix.reverb);
   Stereo echoes = echo(mix.echo);
   release(mix.echo);
