@@ -72,37 +72,37 @@ class Allpass {
 };
 
 // A large, soft hall: parallel damped combs into series all-passes, the right side's lines a
-// little longer than the left's for width.
-Stereo reverb(const Stereo& send, int threads) {
+// little longer than the left's for width. One side (0 left, 1 right) into `wet`.
+void reverb(const Stereo& send, size_t side, std::vector<float>& wet) {
   const size_t combs[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
   const size_t allpasses[4] = {556, 441, 341, 225};
   constexpr size_t spread = 23;
   constexpr size_t predelay = samplerate / 50;
   const size_t frames = send[0].size();
-  Stereo wet{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
-  parallel(2, threads, [&](size_t side) {
-    std::vector<Comb> bank;
-    std::vector<Allpass> chain;
-    for (size_t length : combs) bank.emplace_back(length + side * spread);
-    for (size_t length : allpasses) chain.emplace_back(length + side * spread);
-    Filter thin;
-    thin.tune(220, 0);
-    for (size_t i = 0; i < frames; ++i) {
-      const float in = i >= predelay ? 0.5f * (send[0][i - predelay] + send[1][i - predelay]) : 0;
-      const float x = thin.highpass(in) * 0.03f;
-      float out = 0;
-      for (Comb& comb : bank) out += comb.process(x, 0.93f, 0.3f);
-      for (Allpass& pass : chain) out = pass.process(out);
-      wet[side][i] = out;
-    }
-  });
-  // Mostly each side its own, a little of the other.
+  wet.assign(frames, 0.0f);
+  std::vector<Comb> bank;
+  std::vector<Allpass> chain;
+  for (size_t length : combs) bank.emplace_back(length + side * spread);
+  for (size_t length : allpasses) chain.emplace_back(length + side * spread);
+  Filter thin;
+  thin.tune(220, 0);
   for (size_t i = 0; i < frames; ++i) {
+    const float in = i >= predelay ? 0.5f * (send[0][i - predelay] + send[1][i - predelay]) : 0;
+    const float x = thin.highpass(in) * 0.03f;
+    float out = 0;
+    for (Comb& comb : bank) out += comb.process(x, 0.93f, 0.3f);
+    for (Allpass& pass : chain) out = pass.process(out);
+    wet[i] = out;
+  }
+}
+
+// Mostly each side of the hall its own, a little of the other.
+void crossfeed(Stereo& wet) {
+  for (size_t i = 0; i < wet[0].size(); ++i) {
     const float l = wet[0][i], r = wet[1][i];
     wet[0][i] = 0.95f * l + 0.05f * r;
     wet[1][i] = 0.95f * r + 0.05f * l;
   }
-  return wet;
 }
 
 // Ping-pong echo on the dotted eighth, darker with every repeat.
@@ -245,11 +245,16 @@ std::vector<int16_t> quantise(const Stereo& track) {
 }  // namespace
 
 std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads) {
-  sidechain(mix.music, notes);
-  Stereo hall = reverb(mix.reverb, threads);
+  // The hall's two sides, the echo and the ducking of the music bus are independent of each other.
+  Stereo hall, echoes;
+  parallel(4, threads, [&](size_t task) {
+    if (task < 2) reverb(mix.reverb, task, hall[task]);
+    if (task == 2) echoes = echo(mix.echo);
+    if (task == 3) sidechain(mix.music, notes);
+  });
   release(mix.reverb);
-  Stereo echoes = echo(mix.echo);
   release(mix.echo);
+  crossfeed(hall);
   // The sum goes into the drum bus's memory; the other buses are let go as soon as they are in.
   Stereo track = std::move(mix.drums);
   for (int side = 0; side < 2; ++side) {
