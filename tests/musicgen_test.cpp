@@ -17,6 +17,7 @@
 
 #include "demo.h"
 #include "mp3decode.h"
+#include "musicgen/loudness.h"
 
 namespace fs = std::filesystem;
 using mp3decode::level;
@@ -29,6 +30,12 @@ constexpr double piecelength = 158.0;
 // Level just after minus level just before a moment, each over `span` seconds, `guard` apart.
 double rise(const std::vector<int16_t>& pcm, double t, double span, double guard) {
   return level(pcm, t + guard, t + guard + span) - level(pcm, t - guard - span, t - guard);
+}
+
+double loudness(const std::vector<int16_t>& pcm) {
+  return musicgen::integratedloudness(pcm.size() / 2, rate, [&](int side, size_t i) {
+    return pcm[2 * i + side] / 32768.0;
+  });
 }
 
 void fft(std::vector<std::complex<double>>& a) {
@@ -168,6 +175,23 @@ TEST_F(MusicgenTest, SpectrumOfAMix) {
   const double width = side.energy(300, 16000) / s.energy(300, 16000);
   EXPECT_GT(width, 0.1);
   EXPECT_LT(side.energy(20, 120) / s.energy(20, 120), 0.01) << "the low end is not mono";
+}
+
+TEST(LoudnessMeter, ReadsTonesAtTheirLevelAndGatesOutQuietStretches) {
+  auto tone = [](double seconds, double left, double right) {
+    std::vector<int16_t> pcm;
+    for (long i = 0; i < static_cast<long>(seconds * rate); ++i) {
+      const double v = 32767 * std::sin(2 * M_PI * 997 * i / rate);
+      pcm.insert(pcm.end(), {int16_t(std::lrint(left * v)), int16_t(std::lrint(right * v))});
+    }
+    return pcm;
+  };
+  EXPECT_NEAR(loudness(tone(10, 0.1, 0.1)), -20.0, 0.1);
+  EXPECT_NEAR(loudness(tone(10, 0.1, 0)), -23.0, 0.1);
+  std::vector<int16_t> fading = tone(10, 0.1, 0.1);
+  const std::vector<int16_t> quiet = tone(10, 0.01, 0.01);
+  fading.insert(fading.end(), quiet.begin(), quiet.end());
+  EXPECT_NEAR(loudness(fading), -20.0, 0.1) << "20 dB under the rest, the tail does not count";
 }
 
 std::vector<char> readbytes(const fs::path& path) {
