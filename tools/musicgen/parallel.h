@@ -5,25 +5,15 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
-
 namespace musicgen {
 
 // Runs task(0) .. task(count - 1), each exactly once, on up to `threads` threads, the caller's
-// among them. Tasks start in index order. The helpers compute in the caller's floating-point mode
-// (denormals flushed or not), or their samples would differ from the caller's.
+// among them. Tasks start in index order. New threads start in their creator's floating-point
+// mode (denormals flushed), so every thread computes the same samples.
 template <class F>
 void parallel(size_t count, int threads, F task) {
-#if defined(__SSE__)
-  const unsigned int mode = _mm_getcsr();
-#endif
   std::atomic<size_t> next{0};
   auto work = [&] {
-#if defined(__SSE__)
-    _mm_setcsr(mode);
-#endif
     for (size_t i = next++; i < count; i = next++) task(i);
   };
   std::vector<std::thread> helpers;
