@@ -1,17 +1,24 @@
 #include "master.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 
+#include "loudness.h"
+#include "parallel.h"
 #include "synth.h"
 
 namespace musicgen {
 namespace {
 
-// Loudest stretch of the finished track, as RMS of both channels: the main sections sit here.
-constexpr float loudesttarget = 0.3f;   // about -10.5 dBFS
-constexpr float ceiling = 0.89f;        // -1 dBFS, headroom for the encoder's overshoot
+// Loudest stretch of the mix going into the compressor, as RMS of both channels.
+constexpr float loudesttarget = 0.3f;  // about -10.5 dBFS
+// The finished track, decoded: as loud as streaming services play music (-14 LUFS), its peaks,
+// between the samples too, under -1 dBTP. The encoder's quantiser rounds towards zero and plays
+// about 0.3 dB quieter than its input; its overshoots lift the peaks from -2 to about -1.6 dBTP.
+constexpr double pcmloudness = -13.7;  // LUFS
+constexpr float ceiling = 0.794f;      // -2 dBTP
 constexpr double fadefrom = 155.3;
 constexpr double silentfrom = 157.6;
 
@@ -71,37 +78,37 @@ class Allpass {
 };
 
 // A large, soft hall: parallel damped combs into series all-passes, the right side's lines a
-// little longer than the left's for width.
-Stereo reverb(const Stereo& send) {
+// little longer than the left's for width. One side (0 left, 1 right) into `wet`.
+void reverb(const Stereo& send, size_t side, std::vector<float>& wet) {
   const size_t combs[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
   const size_t allpasses[4] = {556, 441, 341, 225};
   constexpr size_t spread = 23;
   constexpr size_t predelay = samplerate / 50;
   const size_t frames = send[0].size();
-  Stereo wet{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
-  for (int side = 0; side < 2; ++side) {
-    std::vector<Comb> bank;
-    std::vector<Allpass> chain;
-    for (size_t length : combs) bank.emplace_back(length + side * spread);
-    for (size_t length : allpasses) chain.emplace_back(length + side * spread);
-    Filter thin;
-    thin.tune(220, 0);
-    for (size_t i = 0; i < frames; ++i) {
-      const float in = i >= predelay ? 0.5f * (send[0][i - predelay] + send[1][i - predelay]) : 0;
-      const float x = thin.highpass(in) * 0.03f;
-      float out = 0;
-      for (Comb& comb : bank) out += comb.process(x, 0.93f, 0.3f);
-      for (Allpass& pass : chain) out = pass.process(out);
-      wet[side][i] = out;
-    }
-  }
-  // Mostly each side its own, a little of the other.
+  wet.assign(frames, 0.0f);
+  std::vector<Comb> bank;
+  std::vector<Allpass> chain;
+  for (size_t length : combs) bank.emplace_back(length + side * spread);
+  for (size_t length : allpasses) chain.emplace_back(length + side * spread);
+  Filter thin;
+  thin.tune(220, 0);
   for (size_t i = 0; i < frames; ++i) {
+    const float in = i >= predelay ? 0.5f * (send[0][i - predelay] + send[1][i - predelay]) : 0;
+    const float x = thin.highpass(in) * 0.03f;
+    float out = 0;
+    for (Comb& comb : bank) out += comb.process(x, 0.93f, 0.3f);
+    for (Allpass& pass : chain) out = pass.process(out);
+    wet[i] = out;
+  }
+}
+
+// Mostly each side of the hall its own, a little of the other.
+void crossfeed(Stereo& wet) {
+  for (size_t i = 0; i < wet[0].size(); ++i) {
     const float l = wet[0][i], r = wet[1][i];
     wet[0][i] = 0.95f * l + 0.05f * r;
     wet[1][i] = 0.95f * r + 0.05f * l;
   }
-  return wet;
 }
 
 // Ping-pong echo on the dotted eighth, darker with every repeat.
@@ -188,14 +195,58 @@ void compress(Stereo& track, float threshold) {
   }
 }
 
-// Look-ahead peak limiter. The gain each sample needs is held over the look-ahead and then
-// averaged over it, so the gain is already down when a peak arrives and never moves abruptly.
-void limit(Stereo& track) {
+// The wave between samples as a 4x oversampling meter and a player's reconstruction filter see
+// it: a Blackman-windowed sinc over eight samples either side, at a quarter, half and three
+// quarters of each step.
+constexpr int reach = 8;
+using Quarters = std::array<std::array<float, 2 * reach>, 3>;
+
+Quarters quartertaps() {
+  Quarters taps;
+  for (int p = 0; p < 3; ++p) {
+    double sum = 0;
+    for (int j = 0; j < 2 * reach; ++j) {
+      const double x = (p + 1) / 4.0 - (j - reach + 1);  // from the tap's sample to the point
+      const double sinc = std::sin(M_PI * x) / (M_PI * x);
+      const double window = 0.42 + 0.5 * std::cos(M_PI * x / reach) + 0.08 * std::cos(2 * M_PI * x / reach);
+      taps[p][j] = static_cast<float>(sinc * window);
+      sum += taps[p][j];
+    }
+    for (float& tap : taps[p]) tap = static_cast<float>(tap / sum);
+  }
+  return taps;
+}
+
+// For each sample, the highest magnitude the wave reaches within a step either side of it.
+std::vector<float> truepeaks(const std::vector<float>& channel) {
+  const Quarters taps = quartertaps();
+  std::vector<float> padded(channel.size() + 2 * reach, 0.0f);
+  std::copy(channel.begin(), channel.end(), padded.begin() + reach);
+  std::vector<float> peaks(channel.size());
+  for (size_t i = 0; i < channel.size(); ++i) peaks[i] = std::fabs(channel[i]);
+  for (size_t i = 0; i + 1 < channel.size(); ++i) {
+    const float* around = &padded[i + 1];  // channel[i - reach + 1] to channel[i + reach]
+    float top = 0;
+    for (const auto& phase : taps) {
+      float v = 0;
+      for (int j = 0; j < 2 * reach; ++j) v += around[j] * phase[j];
+      top = std::max(top, std::fabs(v));
+    }
+    peaks[i] = std::max(peaks[i], top);
+    peaks[i + 1] = std::max(peaks[i + 1], top);
+  }
+  return peaks;
+}
+
+// Look-ahead limiter gain for every frame, for a track with true peaks `peaks` once it is
+// multiplied by `drive`. The gain each frame needs is held over the look-ahead and then averaged
+// over it, so the gain is already down when a peak arrives and never moves abruptly.
+std::vector<float> limitergain(const std::vector<float>& peaks, float drive) {
   constexpr size_t lookahead = samplerate / 200;
-  const size_t frames = track[0].size();
+  const size_t frames = peaks.size();
   std::vector<float> needed(frames);
   for (size_t i = 0; i < frames; ++i) {
-    const float peak = std::max(std::fabs(track[0][i]), std::fabs(track[1][i]));
+    const float peak = peaks[i] * drive;
     needed[i] = peak > ceiling ? ceiling / peak : 1.0f;
   }
   std::vector<float> held(frames);
@@ -209,14 +260,47 @@ void limit(Stereo& track) {
   double sum = 0;
   for (size_t i = 0; i < lookahead && i < frames; ++i) sum += held[i];
   const float recovery = 1.0f - std::exp(-1.0f / (0.08f * samplerate));
+  std::vector<float> gains(frames);
   float gain = 1.0f;
   for (size_t i = 0; i < frames; ++i) {
     const float smooth = static_cast<float>(sum / lookahead);
     gain = std::min(smooth, gain + recovery * (1.0f - gain));
-    track[0][i] *= gain;
-    track[1][i] *= gain;
+    gains[i] = gain * drive;
     sum -= held[i];
     sum += i + lookahead < frames ? held[i + lookahead] : 1.0f;
+  }
+  return gains;
+}
+
+// Drives the track into the true-peak limiter, as hard as it takes for the limiter's output to
+// meet the loudness target: one gain for the whole track and the limiter's brief dips, so the
+// contrasts between sections stay.
+void finish(Stereo& track, int threads) {
+  const size_t frames = track[0].size();
+  Stereo sides;
+  parallel(2, threads, [&](size_t side) { sides[side] = truepeaks(track[side]); });
+  std::vector<float> peaks(frames);
+  for (size_t i = 0; i < frames; ++i) peaks[i] = std::max(sides[0][i], sides[1][i]);
+  release(sides);
+  auto loudness = [&](const std::vector<float>& gains) {
+    return integratedloudness(frames, samplerate, [&](int side, size_t i) {
+      return double(track[side][i]) * gains[i];
+    });
+  };
+  std::vector<float> gains(frames, 1.0f);
+  // Loudness gained per dB of drive: under one, as the limiter takes some back. Measured afresh
+  // each round, it settles the drive in two or three.
+  double drivedb = 0, measured = loudness(gains), slope = 1;
+  for (int round = 0; round < 6 && std::fabs(pcmloudness - measured) > 0.02; ++round) {
+    const double step = (pcmloudness - measured) / slope;
+    drivedb += step;
+    gains = limitergain(peaks, static_cast<float>(std::pow(10.0, drivedb / 20.0)));
+    const double now = loudness(gains);
+    slope = std::clamp((now - measured) / step, 0.1, 1.0);
+    measured = now;
+  }
+  for (auto& channel : track) {
+    for (size_t i = 0; i < frames; ++i) channel[i] *= gains[i];
   }
 }
 
@@ -243,12 +327,17 @@ std::vector<int16_t> quantise(const Stereo& track) {
 
 }  // namespace
 
-std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes) {
-  sidechain(mix.music, notes);
-  Stereo hall = reverb(mix.reverb);
+std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads) {
+  // The hall's two sides, the echo and the ducking of the music bus are independent of each other.
+  Stereo hall, echoes;
+  parallel(4, threads, [&](size_t task) {
+    if (task < 2) reverb(mix.reverb, task, hall[task]);
+    if (task == 2) echoes = echo(mix.echo);
+    if (task == 3) sidechain(mix.music, notes);
+  });
   release(mix.reverb);
-  Stereo echoes = echo(mix.echo);
   release(mix.echo);
+  crossfeed(hall);
   // The sum goes into the drum bus's memory; the other buses are let go as soon as they are in.
   Stereo track = std::move(mix.drums);
   for (int side = 0; side < 2; ++side) {
@@ -265,9 +354,8 @@ std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes) {
   equalise(track);
   scale(track, loudesttarget / loudestrms(track, 3.0));
   compress(track, 0.7f * loudesttarget);
-  scale(track, loudesttarget / loudestrms(track, 3.0));
-  limit(track);
   fadeout(track);
+  finish(track, threads);
   return quantise(track);
 }
 

@@ -8,7 +8,7 @@
 
 namespace musicgen {
 
-// Interleaved left/right samples, mix.frames frames.
-std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes);
+// Interleaved left/right samples, mix.frames frames; the same samples on any number of threads.
+std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads);
 
 }  // namespace musicgen

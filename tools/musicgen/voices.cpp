@@ -54,30 +54,23 @@ Routing routing(Voice voice) {
   return {false, 0, 0, 0};
 }
 
-// Adds one note's stereo samples to its buses from its start, with a constant-power pan.
+// Collects one note's stereo samples, shelved and with a constant-power pan.
 class Writer {
  public:
-  Writer(const Note& note, Mix& mix) : mix(mix), route(routing(note.voice)) {
-    start = static_cast<size_t>(std::llround(note.time * samplerate));
+  Writer(const Note& note, size_t frames, Sounding& sound)
+      : frames(frames), sound(sound), route(routing(note.voice)) {
+    sound.start = static_cast<size_t>(std::llround(note.time * samplerate));
     const float angle = (clampunit(0.5f * (note.pan + 1.0f))) * 0.5f * pi;
     const float level = route.gain * note.velocity * std::sqrt(2.0f);
     gains[0] = level * std::cos(angle);
     gains[1] = level * std::sin(angle);
     for (Filter& shelf : shelves) shelf.tune(lowbusfrequency, 0);
   }
-  // False once the note runs past the end of the piece.
+  // n counts up from 0. False once the note runs past the end of the piece.
   bool put(size_t n, float left, float right) {
-    const size_t i = start + n;
-    if (i >= mix.frames) return false;
-    const float l = shelved(0, left) * gains[0];
-    const float r = shelved(1, right) * gains[1];
-    Stereo& dry = route.drum ? mix.drums : mix.music;
-    dry[0][i] += l;
-    dry[1][i] += r;
-    mix.reverb[0][i] += l * route.reverb;
-    mix.reverb[1][i] += r * route.reverb;
-    mix.echo[0][i] += l * route.echo;
-    mix.echo[1][i] += r * route.echo;
+    if (sound.start + n >= frames) return false;
+    sound.left.push_back(shelved(0, left) * gains[0]);
+    sound.right.push_back(shelved(1, right) * gains[1]);
     return true;
   }
   bool put(size_t n, float mono) { return put(n, mono, mono); }
@@ -88,10 +81,10 @@ class Writer {
     return v + (route.lowshelf - 1.0f) * shelves[side].lowpass(v);
   }
 
-  Mix& mix;
+  size_t frames;
+  Sounding& sound;
   Routing route;
   Filter shelves[2];
-  size_t start = 0;
   float gains[2] = {0, 0};
 };
 
@@ -482,8 +475,9 @@ void blip(const Note& note, Writer& out) {
 
 }  // namespace
 
-void rendernote(const Note& note, Mix& mix) {
-  Writer out(note, mix);
+Sounding rendernote(const Note& note, size_t frames) {
+  Sounding sound;
+  Writer out(note, frames, sound);
   switch (note.voice) {
     case Voice::kick: kick(note, out); break;
     case Voice::snare: snare(note, out); break;
@@ -505,6 +499,22 @@ void rendernote(const Note& note, Mix& mix) {
     case Voice::zap: zap(note, out); break;
     case Voice::dive: dive(note, out); break;
     case Voice::blip: blip(note, out); break;
+  }
+  return sound;
+}
+
+void mixin(const Note& note, const Sounding& sound, Mix& mix) {
+  const Routing route = routing(note.voice);
+  Stereo& dry = route.drum ? mix.drums : mix.music;
+  for (size_t n = 0; n < sound.left.size(); ++n) {
+    const size_t i = sound.start + n;
+    const float l = sound.left[n], r = sound.right[n];
+    dry[0][i] += l;
+    dry[1][i] += r;
+    mix.reverb[0][i] += l * route.reverb;
+    mix.reverb[1][i] += r * route.reverb;
+    mix.echo[0][i] += l * route.echo;
+    mix.echo[1][i] += r * route.echo;
   }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The instruments: each note event is rendered on its own into the mix buses.
+// The instruments: each note event is rendered on its own, then added into the mix buses.
 #include <array>
 #include <cstddef>
 #include <vector>
@@ -18,6 +18,18 @@ struct Mix {
   Stereo drums, music, reverb, echo;
 };
 
-void rendernote(const Note& note, Mix& mix);
+// One note as it reaches the buses: its samples after gain and pan, from its first frame.
+struct Sounding {
+  size_t start = 0;
+  std::vector<float> left, right;
+};
+
+// The note's samples, cut where a piece of `frames` frames ends. Depends on nothing but the note,
+// so notes can be rendered on any thread.
+Sounding rendernote(const Note& note, size_t frames);
+
+// Adds a rendered note into its dry bus and its sends. Adding the notes in one fixed order keeps
+// every sum, and so the track, the same to the bit.
+void mixin(const Note& note, const Sounding& sound, Mix& mix);
 
 }  // namespace musicgen
