@@ -18,7 +18,7 @@
 
 #include "file.h"
 #include "offscreen.h"
-#include "texman.h"
+#include "texman_internal.h"
 
 namespace {
 using Bytes = std::vector<unsigned char>;

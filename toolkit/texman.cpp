@@ -1,4 +1,4 @@
-#include "texman.h"
+#include "texman_internal.h"
 
 #include <GL/gl.h>
 #include <png.h>

@@ -1,10 +1,9 @@
 #pragma once
+// Textures: PNG and raw files cached by name, procedural and empty render-target textures.
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "file.h"
-// Textures: PNG and raw files cached by name, procedural and empty render-target textures.
 
 void inittexman();
 void freetexman();
@@ -19,8 +18,3 @@ unsigned int createemptytex(int size);
 // The first load since inittexman that failed, as "FILE: reason", or empty when none has. The
 // player draws such scenes untextured; the tools refuse to.
 const std::string& texturefailure();
-
-// The ring texture's steps, open for checking: the sharp ring (255 between radius 30 and 52
-// around texel (size/2, size/2), else 0) and one blur pass from a into b over a size x size grid.
-std::vector<unsigned int> ringmask(unsigned int size);
-void ringblur(const unsigned int* a, unsigned int* b, unsigned int size);
