@@ -2,11 +2,14 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <GL/gl.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "demo.h"
+#include "dialog.h"
+#include "rasterfont.h"
 #include "seam.h"
 #include "tarvok.h"
 
@@ -90,9 +93,22 @@ void closeoffscreen() {
   setoffscreen(false);
 }
 
-bool startofflinedemo(int width, int height) {
+bool openofflinewindow(int width, int height) {
   if (!openoffscreen(width, height)) return false;
+  // The window's context was first made current on the 350x130 dialog window and keeps that
+  // viewport when the window grows for the demo, whose first frame draws its scenes in it.
+  glViewport(0, 0, dialogwidth, dialogheight);
+  glScissor(0, 0, dialogwidth, dialogheight);
+  // The dialog builds its font and draws at least one frame, leaving lines smoothed.
+  makeRasterFont();
+  DialogState dialog = startdialog();
+  drawdialog(dialog.widgets);
   setscrd(width, height);
+  return true;
+}
+
+bool startofflinedemo(int width, int height) {
+  if (!openofflinewindow(width, height)) return false;
   setofflineticks(0);
   setsoundon(false);  // pictures only: no audio device is opened
   initdemo(0);
