@@ -2,7 +2,6 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <vector>
@@ -95,11 +94,9 @@ void closeoffscreen() {
 
 bool openofflinewindow(int width, int height) {
   if (!openoffscreen(width, height)) return false;
-  // The window's context was first made current on the 350x130 dialog window and keeps that
-  // viewport when the window grows for the demo, whose first frame draws its scenes in it.
-  glViewport(0, 0, dialogwidth, dialogheight);
-  glScissor(0, 0, dialogwidth, dialogheight);
-  // The dialog builds its font and draws at least one frame, leaving lines smoothed.
+  // The dialog builds its font and draws at least one frame, leaving lines smoothed. Its window's
+  // 350x130 viewport is not copied: the window's first frame, drawn in it, falls in the black
+  // first instants of the show, but a render starting later would open on a squeezed picture.
   makeRasterFont();
   DialogState dialog = startdialog();
   drawdialog(dialog.widgets);
