@@ -21,14 +21,15 @@ extern "C" {
 namespace fs = std::filesystem;
 
 namespace {
-std::string bin() {
-  const char* dir = std::getenv("TESSIVAR_BIN");
-  return dir ? dir : "build";
+std::string tool(const std::string& name) {
+  const char* bin = std::getenv("TESSIVAR_BIN");
+  return fs::absolute(bin ? bin : "build").string() + "/" + name;
 }
 
-// Runs a tool of the build from the repository root and returns its exit status.
-int run(const std::string& tool, const std::string& args) {
-  const int status = std::system((bin() + "/" + tool + " " + args + " >/dev/null 2>&1").c_str());
+// Runs a tool of the build, from the repository root unless told otherwise; its exit status.
+int run(const std::string& name, const std::string& args, const std::string& in = ".") {
+  const std::string command = "cd " + in + " && " + tool(name) + " " + args + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -115,7 +116,8 @@ double whitejump(const Film& film) {
 double hit(const Film& film) {
   const size_t window = film.rate / 500, before = 10;
   std::vector<double> energy(film.sound.size() / window, 1e-9);
-  for (size_t i = 0; i < energy.size() * window; ++i) energy[i / window] += film.sound[i] * film.sound[i];
+  for (size_t i = 0; i < energy.size() * window; ++i)
+    energy[i / window] += film.sound[i] * film.sound[i];
   size_t best = before;
   auto rise = [&](size_t i) {
     return energy[i] * before / std::accumulate(&energy[i - before], &energy[i], 0.0);
@@ -128,11 +130,12 @@ double hit(const Film& film) {
 
 TEST(Export, BadOptionsGiveTheUsageAndWriteNothing) {
   Workdir dir;
-  for (const char* bad : {"--size 320x241", "--size 8x8", "--fps 0", "--fps 121", "--fps 2.5",
-                          "--from -1", "--to 158.5", "--from 5 --to 5", "--quality 52",
-                          "--out film.avi", "--bogus 1", "--size"}) {
+  for (const char* bad :
+       {"--size 320x241", "--size 8x8", "--fps 0", "--fps 121", "--fps 2.5", "--from -1",
+        "--to 158.5", "--from 5 --to 5", "--quality 52", "--out film.avi", "--bogus 1", "--size"}) {
     // Were one accepted, a tiny film would be written and the status would be 0.
-    EXPECT_EQ(run("tessivar-export", "--size 16x16 --to 0.1 --out " + dir / "film.mp4 " + bad), 2) << bad;
+    EXPECT_EQ(run("tessivar-export", "--size 16x16 --to 0.1 --out " + dir / "x.mp4 " + bad), 2)
+        << bad;
   }
   EXPECT_TRUE(dir.empty());
 }
@@ -143,8 +146,8 @@ TEST(Export, ClipHasItsLengthSizeRateSoundAndTheRenderersFrames) {
   Workdir dir;
   fs::create_directories(dir / "export");
   fs::create_directories(dir / "render");
-  ASSERT_EQ(run("tessivar-export", "--size 400x300 --from 20 --to 22 --quiet --frames " +
-                                       dir / "export" + " --out " + dir / "clip.mp4"), 0);
+  const std::string clip = "--size 400x300 --from 20 --to 22 --quiet --out " + dir / "clip.mp4";
+  ASSERT_EQ(run("tessivar-export", clip + " --frames " + dir / "export"), 0);
   const Film film = readfilm(dir / "clip.mp4");
   EXPECT_EQ(film.width, 400);
   EXPECT_EQ(film.height, 300);
@@ -167,9 +170,9 @@ TEST(Export, ClipHasItsLengthSizeRateSoundAndTheRenderersFrames) {
 TEST(Export, PictureAndSoundAgreeWithinAFrameAtTheFlashes) {
   Workdir dir;
   for (const double flash : {13.84, 134.65, 138.85}) {
-    const std::string clip = "--from " + std::to_string(flash - 0.4) + " --to " +
-                             std::to_string(flash + 0.4);
-    ASSERT_EQ(run("tessivar-export", "--size 320x240 --quiet " + clip + " --out " + dir / "flash.mp4"), 0);
+    const std::string clip = "--size 320x240 --quiet --out " + dir / "flash.mp4" + " --from " +
+                             std::to_string(flash - 0.4) + " --to " + std::to_string(flash + 0.4);
+    ASSERT_EQ(run("tessivar-export", clip), 0);
     const Film film = readfilm(dir / "flash.mp4");
     EXPECT_NEAR(whitejump(film), 0.4, 1.0 / 30) << flash;
     EXPECT_NEAR(whitejump(film), hit(film), 1.0 / 30) << flash;
@@ -180,15 +183,13 @@ TEST(Export, PictureAndSoundAgreeWithinAFrameAtTheFlashes) {
 TEST(Export, FailuresAndStopsLeaveNoFile) {
   Workdir dir;
   EXPECT_EQ(run("tessivar-export", "--to 1 --out " + dir / "missing/film.mp4"), 1);
-  const std::string elsewhere = "cd " + dir.path.string() + " && " + fs::absolute(bin()).string();
-  EXPECT_EQ(std::system((elsewhere + "/tessivar-export --to 1 --quiet --out film.mp4 2>/dev/null").c_str()),
-            1 << 8);
+  EXPECT_EQ(run("tessivar-export", "--to 1 --out film.mp4", dir.path.string()), 1);
   EXPECT_TRUE(dir.empty());
 
   const pid_t pid = fork();
   if (pid == 0) {
-    const std::string tool = bin() + "/tessivar-export", out = dir / "film.mp4";
-    execl(tool.c_str(), tool.c_str(), "--quiet", "--out", out.c_str(), nullptr);
+    const std::string exporter = tool("tessivar-export"), out = dir / "film.mp4";
+    execl(exporter.c_str(), exporter.c_str(), "--quiet", "--out", out.c_str(), nullptr);
     _exit(127);
   }
   // Stopped once it is writing.
@@ -199,4 +200,3 @@ TEST(Export, FailuresAndStopsLeaveNoFile) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM);
   EXPECT_TRUE(dir.empty());
 }
-

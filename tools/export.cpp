@@ -1,5 +1,5 @@
 // tessivar-export: the show as a film. Draws the demo offscreen at a fixed frame rate, one frame
-// per video frame exactly as a window drawing at that rate would, and writes it with its soundtrack.
+// per video frame as a window drawing at that rate would, and writes it with its soundtrack.
 #include <unistd.h>
 
 #include <chrono>
@@ -27,20 +27,21 @@ void onsignal(int signal) { stopsignal = signal; }
 
 int usage(const char* why) {
   if (why) std::fprintf(stderr, "tessivar-export: %s\n", why);
-  std::fprintf(stderr,
-               "usage: tessivar-export [--size WIDTHxHEIGHT] [--fps N] [--from SECONDS] [--to SECONDS]\n"
-               "                       [--quality CRF] [--out FILE] [--frames DIRECTORY] [--quiet]\n"
-               "  Writes the demo with its soundtrack to FILE (.mp4: H.264 and AAC, or .mkv).\n"
-               "  --size     picture size, even numbers, default 1024x768\n"
-               "  --fps      frames per second, 1 to 120, default 30\n"
-               "  --from     start of the clip in seconds, default 0\n"
-               "  --to       end of the clip in seconds, default %.0f (the whole show)\n"
-               "  --quality  x264 constant rate factor, 0 (lossless) to 51, default 20\n"
-               "  --out      the file, default tessivar.mp4\n"
-               "  --frames   also keep every frame as DIRECTORY/tessivar-SECONDS.png\n"
-               "  --quiet    no progress on stderr\n"
-               "  Run it from the directory that holds data/.\n",
-               lasttime);
+  std::fprintf(
+      stderr,
+      "usage: tessivar-export [--size WIDTHxHEIGHT] [--fps N] [--from SECONDS] [--to SECONDS]\n"
+      "                       [--quality CRF] [--out FILE] [--frames DIRECTORY] [--quiet]\n"
+      "  Writes the demo with its soundtrack to FILE (.mp4: H.264 and AAC, or .mkv).\n"
+      "  --size     picture size, even numbers, default 1024x768\n"
+      "  --fps      frames per second, 1 to 120, default 30\n"
+      "  --from     start of the clip in seconds, default 0\n"
+      "  --to       end of the clip in seconds, default %.0f (the whole show)\n"
+      "  --quality  x264 constant rate factor, 0 (lossless) to 51, default 20\n"
+      "  --out      the file, default tessivar.mp4\n"
+      "  --frames   also keep every frame as DIRECTORY/tessivar-SECONDS.png\n"
+      "  --quiet    no progress on stderr\n"
+      "  Run it from the directory that holds data/.\n",
+      lasttime);
   return 2;
 }
 
@@ -109,7 +110,8 @@ int parseargs(int argc, char** argv, Options& options) {
   }
   if (!endswith(movie.path, ".mp4") && !endswith(movie.path, ".mkv"))
     return usage("--out must end in .mp4 or .mkv");
-  if (movie.to - movie.from < 1.0 / movie.fps) return usage("--to must come at least a frame after --from");
+  if (movie.to - movie.from < 1.0 / movie.fps)
+    return usage("--to must come at least a frame after --from");
   return 0;
 }
 
@@ -145,8 +147,8 @@ void showprogress(const Options& options, int done, int total, Clock::time_point
   const double fps = elapsed > 0 ? done / elapsed : 0;
   const double left = done > 0 ? elapsed / done * (total - done) : 0;
   std::fprintf(stderr, "%stessivar-export: %3d %%  frame %d of %d  %.1f fps  %s left%s",
-               terminal ? "\r" : "", done * 100 / total, done, total, fps,
-               clocktext(left).c_str(), terminal ? (done == total ? "   \n" : "   ") : "\n");
+               terminal ? "\r" : "", done * 100 / total, done, total, fps, clocktext(left).c_str(),
+               terminal ? (done == total ? "   \n" : "   ") : "\n");
 }
 
 bool keepframe(const Options& options, unsigned int ms, const std::vector<unsigned char>& rgb) {
@@ -202,7 +204,8 @@ int main(int argc, char** argv) {
   stopofflinedemo();
   if (status) {
     abandonmovie();
-    if (status > 128) std::fprintf(stderr, "tessivar-export: stopped; %s not written\n", movie.path.c_str());
+    if (status > 128)
+      std::fprintf(stderr, "tessivar-export: stopped; %s not written\n", movie.path.c_str());
     return status;
   }
   if (!finishmovie()) return 1;

@@ -193,7 +193,8 @@ bool opensource() {
   if (error < 0) return failon("cannot read the soundtrack", movie.music, error);
   error = avformat_find_stream_info(source, nullptr);
   const AVCodec* codec = nullptr;
-  if (error >= 0) error = sourcestream = av_find_best_stream(source, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+  if (error >= 0)
+    error = sourcestream = av_find_best_stream(source, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
   if (error < 0) return failon("no sound in", movie.music, error);
   decoder = avcodec_alloc_context3(codec);
   if (!decoder) return fail("out of memory");
@@ -226,7 +227,8 @@ bool queue(AVFrame* frame) {
   const size_t step = size_t(av_get_bytes_per_sample(static_cast<AVSampleFormat>(frame->format))) *
                       (planar ? 1 : channels);
   void* planes[AV_NUM_DATA_POINTERS] = {};
-  for (int c = 0; c < (planar ? channels : 1); ++c) planes[c] = frame->extended_data[c] + drop * step;
+  for (int c = 0; c < (planar ? channels : 1); ++c)
+    planes[c] = frame->extended_data[c] + drop * step;
   return av_audio_fifo_write(fifo, planes, count) == count || fail("out of memory");
 }
 
@@ -258,7 +260,8 @@ bool decodemore() {
     if (error == AVERROR_EOF) {
       error = avcodec_send_packet(decoder, nullptr);
     } else if (error >= 0) {
-      if (sourcepacket->stream_index == sourcestream) error = avcodec_send_packet(decoder, sourcepacket);
+      if (sourcepacket->stream_index == sourcestream)
+        error = avcodec_send_packet(decoder, sourcepacket);
       av_packet_unref(sourcepacket);
     }
     if (error < 0 && error != AVERROR_INVALIDDATA) return failon("cannot read", movie.music, error);
@@ -284,12 +287,15 @@ bool encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame) {
 bool pumpaudio(int64_t until) {
   until = std::min(until, wantedsamples);
   while (sentsamples < until) {
-    const int need = static_cast<int>(std::min<int64_t>(sound->nb_samples, wantedsamples - sentsamples));
+    const int need =
+        static_cast<int>(std::min<int64_t>(sound->nb_samples, wantedsamples - sentsamples));
     while (av_audio_fifo_size(fifo) < need && !sourceended)
       if (!decodemore()) return false;
     if (av_frame_make_writable(sound) < 0) return fail("out of memory");
-    const int got = std::max(0, av_audio_fifo_read(fifo, reinterpret_cast<void**>(sound->data), need));
-    av_samples_set_silence(sound->data, got, need - got, sound->ch_layout.nb_channels, audio->sample_fmt);
+    const int got =
+        std::max(0, av_audio_fifo_read(fifo, reinterpret_cast<void**>(sound->data), need));
+    av_samples_set_silence(sound->data, got, need - got, sound->ch_layout.nb_channels,
+                           audio->sample_fmt);
     const int full = sound->nb_samples;
     sound->nb_samples = need;
     sound->pts = sentsamples;
@@ -334,8 +340,8 @@ bool addframe(const unsigned char* rgb) {
   sws_scale(scaler, rows, stride, 0, movie.height, picture->data, picture->linesize);
   picture->pts = framecount++;
   // The sound is kept up to the end of this frame, so the file interleaves the two evenly.
-  const bool added = encode(video, videostream, picture) &&
-                     pumpaudio(framecount * samplerate / movie.fps);
+  const bool added =
+      encode(video, videostream, picture) && pumpaudio(framecount * samplerate / movie.fps);
   encodetime += secondssince(start);
   return added;
 }
