@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-mixer1.2-dev libpng-dev zlib1g-dev
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  libmp3lame-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libmp3lame-dev libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libx11-dev googletest libgtest-dev clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils x11-apps libxfixes3 python3
 )

@@ -45,7 +45,7 @@ TEST(GoldenFrames, MatchTheKeptReferences) {
   for (std::string line; std::getline(list, line);)
     if (!line.empty() && line[0] != '#') times.push_back(std::stod(line));
   ASSERT_FALSE(times.empty()) << "no times in tests/golden/times.txt";
-  needdemo(640, 480);
+  needdemo(640, 480, true);  // started as scripts/golden.sh's renderer starts it
   // Every listed time is drawn, in order, so that frame-to-frame state matches the renderer's.
   for (const double seconds : times) {
     const std::vector<unsigned char> kept = halve(demoframe(unsigned(std::lround(seconds * 1000))));

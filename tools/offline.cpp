@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "demo.h"
+#include "dialog.h"
+#include "rasterfont.h"
 #include "seam.h"
 #include "tarvok.h"
 
@@ -90,9 +92,20 @@ void closeoffscreen() {
   setoffscreen(false);
 }
 
-bool startofflinedemo(int width, int height) {
+bool openofflinewindow(int width, int height) {
   if (!openoffscreen(width, height)) return false;
+  // The dialog builds its font and draws at least one frame, leaving lines smoothed. Its window's
+  // 350x130 viewport is not copied: the window's first frame, drawn in it, falls in the black
+  // first instants of the show, but a render starting later would open on a squeezed picture.
+  makeRasterFont();
+  DialogState dialog = startdialog();
+  drawdialog(dialog.widgets);
   setscrd(width, height);
+  return true;
+}
+
+bool startofflinedemo(int width, int height) {
+  if (!openofflinewindow(width, height)) return false;
   setofflineticks(0);
   setsoundon(false);  // pictures only: no audio device is opened
   initdemo(0);

@@ -7,7 +7,10 @@
 bool openoffscreen(int width, int height, bool stencil = false);
 void closeoffscreen();
 
-// Opens a width x height context and runs the demo's start-up in it, silently and without music,
-// with the clock at 0. Returns false, with a reason on stderr, when the context cannot be opened.
+// Opens a width x height context and leaves in it what the setup dialog leaves in the window's
+// context before the demo starts. Returns false, with a reason on stderr, when it cannot.
+bool openofflinewindow(int width, int height);
+
+// openofflinewindow, then the demo's start-up, silently and without music, with the clock at 0.
 bool startofflinedemo(int width, int height);
 void stopofflinedemo();

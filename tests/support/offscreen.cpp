@@ -12,14 +12,13 @@ namespace {
 int width = 0;
 int height = 0;
 bool demostarted = false;
-}  // namespace
 
-void needoffscreen(int w, int h, bool stencil) {
+void opencontext(int w, int h, bool stencil, bool likewindow) {
   if (isoffscreen()) {
     if (w != width || h != height) FAIL() << "one offscreen size per test program";
     return;
   }
-  if (!openoffscreen(w, h, stencil)) {
+  if (!(likewindow ? openofflinewindow(w, h) : openoffscreen(w, h, stencil))) {
     std::fprintf(stderr, "test needs an offscreen GL context\n");
     std::abort();
   }
@@ -27,9 +26,12 @@ void needoffscreen(int w, int h, bool stencil) {
   height = h;
   setscrd(w, h);
 }
+}  // namespace
 
-void needdemo(int w, int h) {
-  needoffscreen(w, h);
+void needoffscreen(int w, int h, bool stencil) { opencontext(w, h, stencil, false); }
+
+void needdemo(int w, int h, bool likewindow) {
+  opencontext(w, h, false, likewindow);
   if (demostarted) return;
   setofflineticks(0);
   setsoundon(false);  // frames only: no audio device is opened

@@ -7,8 +7,9 @@
 // Opens (once per test program) an offscreen context of the given size.
 void needoffscreen(int width = 640, int height = 480, bool stencil = false);
 
-// Starts the demo offscreen and silent once per test program (scrw x scrh = width x height).
-void needdemo(int width = 640, int height = 480);
+// Starts the demo offscreen and silent once per test program (scrw x scrh = width x height);
+// likewindow: in what the setup dialog leaves in the window's context, as the tools start it.
+void needdemo(int width = 640, int height = 480, bool likewindow = false);
 
 // Draws one demo frame at the given time in milliseconds and returns it as RGB, top row first.
 std::vector<unsigned char> demoframe(unsigned int ms);
