@@ -154,8 +154,10 @@ void showprogress(const Options& options, int done, int total, Clock::time_point
 bool keepframe(const Options& options, unsigned int ms, const std::vector<unsigned char>& rgb) {
   char path[4096];
   std::snprintf(path, sizeof path, "%s/tessivar-%07.3f.png", options.frames.c_str(), ms / 1000.0);
-  if (writepng(path, options.movie.width, options.movie.height, 3, rgb.data())) return true;
-  std::fprintf(stderr, "tessivar-export: cannot write %s\n", path);
+  const std::string failure =
+      savepng(path, options.movie.width, options.movie.height, 3, rgb.data());
+  if (failure.empty()) return true;
+  std::fprintf(stderr, "tessivar-export: cannot write %s: %s\n", path, failure.c_str());
   return false;
 }
 
