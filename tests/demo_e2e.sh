@@ -65,7 +65,7 @@ for case in $cases; do
       xdotool mousemove --window "$window" 50 50 click 1 key a
       sleep 1
       kill -0 "$pid" 2>/dev/null || fail "$case" "a click or another key ended the demo"
-      x11 motion "$window" 400
+      xdotool $(for i in $(seq 400); do echo mousemove --window "$window" $((i % 100)) 10; done)
       x11 key "$window" Escape
       endswith "$case" 0 ;;
     close) x11 close "$window" && endswith "$case" 0 ;;

@@ -4,7 +4,6 @@
 # Usage, from the repository root with DISPLAY set: bash tests/dialog_e2e.sh BUILD_DIR
 # TESSIVAR_UPDATE_GOLDEN=1 rewrites tests/golden/dialog.png and docs/dialog.png instead.
 set -eEuo pipefail
-# A step that fails without a message of its own still says where the test stopped.
 trap 'echo "dialog_e2e: FAIL: line $LINENO: \"$BASH_COMMAND\" exited with status $?" >&2' ERR
 
 build=$(cd "${1:?usage: dialog_e2e.sh BUILD_DIR}" && pwd)
@@ -16,17 +15,13 @@ export SDL_VIDEODRIVER=x11
 work=$(mktemp -d)
 helpers=()
 cleanup() {
-  # A test that stops early wants the program gone at once, not shut down in order.
   [ -z "${app:-}" ] || kill -KILL "$app" 2>/dev/null || true
   for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-fail() {
-  echo "dialog_e2e: FAIL: $*" >&2
-  exit 1
-}
+fail() { echo "dialog_e2e: FAIL: $*" >&2; exit 1; }
 x11() { python3 tests/dialog_x11.py "$@"; }
 
 # The X server resets whenever its last client leaves and refuses connections meanwhile, so
@@ -34,38 +29,27 @@ x11() { python3 tests/dialog_x11.py "$@"; }
 xprop -root -spy >/dev/null 2>&1 &
 helpers+=($!)
 
-# The first of these windows that is mapped and visible (SDL replaces its first window early on).
-viewable() {
-  local candidate
-  for candidate in $1; do
-    if xwininfo -id "$candidate" 2>/dev/null | grep -q IsViewable; then
-      echo "$candidate"
-      return
-    fi
-  done
-}
-
-# Starts the program (its audio goes to $work/NAME.raw) and waits for its dialog window. Other
-# tests may have windows on the same display, so ours is told apart by its process id.
+# Starts the program (its audio goes to $work/NAME.raw) and waits for its dialog window, told
+# apart from other tests' windows by its process id; SDL replaces its first window early on.
 start() {
   name=$1
   SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/$name.raw" "$binary" >"$work/$name.log" 2>&1 &
   app=$!
   window=
   for _ in $(seq 150); do
-    window=$(viewable "$(xdotool search --all --pid "$app" --name '^Tessivar$' 2>/dev/null || true)")
+    for candidate in $(xdotool search --all --pid "$app" --name '^Tessivar$' || true); do
+      xwininfo -id "$candidate" 2>/dev/null | grep -q IsViewable && window=$candidate && break
+    done
     [ -n "$window" ] && break
-    kill -0 "$app" 2>/dev/null || fail "$name: ended before its window opened: $(cat "$work/$name.log")"
+    kill -0 "$app" 2>/dev/null || fail "$name: ended before its window: $(cat "$work/$name.log")"
     sleep 0.1
   done
   [ -n "$window" ] || fail "$name: no window named Tessivar appeared"
-  # Away from the corner where other programs' windows open, so that their pointer and keys
-  # stay off ours.
+  # Away from the corner where other programs' windows open, so their pointer and keys miss it.
   xdotool windowmove "$window" 400 300 windowraise "$window"
   sleep 0.5
 }
 
-# Keys go straight to our window, whatever has the focus.
 press() { x11 key "$window" "$1"; }
 
 # Clicks at a point of the dialog given in its own pixels (origin lower left, y up).
@@ -88,25 +72,23 @@ finished() {
   app=
   [ "$status" -eq 0 ] || fail "$name: exit status $status: $(cat "$work/$name.log")"
   # SDL's disk audio driver announces itself; the program itself prints nothing.
-  grep -v -e 'disk writer audio driver' -e '^ Writing to file' "$work/$name.log" >"$work/$name.own" || true
-  [ ! -s "$work/$name.own" ] || fail "$name: printed something: $(cat "$work/$name.own")"
+  own=$(grep -v -e 'disk writer audio driver' -e '^ Writing to file' "$work/$name.log" || true)
+  [ -z "$own" ] || fail "$name: printed something: $own"
 }
 
 # "window WxH" or "fullscreen WxH" for the demo's drawing window. In a window it is the child of
 # the named window; in full screen SDL moves it into an override-redirect window of its own
 # (same X client, so the same top bits in the window id).
+size() { awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 glwindow() {
   local child info top
   child=$(xwininfo -children -id "$window" | awk '$1 ~ /^0x/ { print $1; exit }')
-  if [ -n "$child" ]; then
-    echo "window $(xwininfo -id "$child" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')"
-    return
-  fi
+  [ -z "$child" ] || { echo "window $(xwininfo -id "$child" | size)"; return; }
   for top in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'); do
     [ $((top >> 20)) -eq $((window >> 20)) ] && [ $((top)) -ne $((window)) ] || continue
     info=$(xwininfo -id "$top")
     grep -q 'Override Redirect State: yes' <<<"$info" && grep -q IsViewable <<<"$info" || continue
-    echo "fullscreen $(awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }' <<<"$info")"
+    echo "fullscreen $(size <<<"$info")"
     return
   done
   echo "none"
@@ -130,9 +112,8 @@ cursorpixels() {
   x11 cursor
 }
 
-# Music reached the disk audio device when its file holds something other than silence. The
-# piece fades in from silence and the disk driver writes slower than real time, so this may take
-# a while on a busy machine.
+# Music reached the disk audio device when its file holds more than silence (the piece fades in
+# and the driver writes slower than real time, so this may take a while on a busy machine).
 musicplays() {
   local file=$work/$name.raw
   for _ in $(seq 300); do
@@ -155,7 +136,7 @@ fi
 [ "$(cursorpixels)" -gt 0 ] || fail "the dialog should show the pointer"
 press Return
 mode=$(waitdemo)
-[ "$mode" = "fullscreen 1280x1024" ] || fail "defaults: expected a full-screen 1280x1024 demo, got $mode"
+[ "$mode" = "fullscreen 1280x1024" ] || fail "defaults: expected full-screen 1280x1024, got $mode"
 [ "$(cursorpixels)" -eq 0 ] || fail "defaults: the pointer is still visible over the demo"
 musicplays || fail "defaults: no music reached the audio device"
 press Escape
@@ -177,13 +158,7 @@ finished 30
 
 # 3. "Die", Escape and closing the window end the program at once, without a demo: the demo
 # would run for minutes, so ending within seconds shows it never started.
-start die
-clickdialog 110 22
-finished 5
-start escape
-press Escape
-finished 5
-start close
-x11 close "$window"
-finished 5
+start die; clickdialog 110 22; finished 5
+start escape; press Escape; finished 5
+start close; x11 close "$window"; finished 5
 echo "dialog_e2e: all checks passed"

@@ -1,11 +1,10 @@
-"""X helpers for the dialog's end-to-end test, standard library only.
+"""X helpers for the end-to-end tests, standard library only.
 
   png WINDOW OUT.png           screenshot of a window (through xwd) as an RGB PNG
   compare SHOT.png REF.png N   exit 1 when more than N pixels differ clearly
   cursor                       visible pixels of the pointer's current cursor image
   close WINDOW                 asks a window to close, as a window manager's close button does
   key WINDOW KEYSYM            sends a key press and release straight to a window
-  motion WINDOW N              moves the pointer N times within a window
 """
 import ctypes
 import struct
@@ -60,45 +59,24 @@ def writepng(path, width, height, rows):
                   chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
-def paeth(a, b, c):
-    p = a + b - c
-    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-
-
-def unfilter(kind, row, previous, step):
-    out = bytearray(row)
-    for i in range(len(out)):
-        left = out[i - step] if i >= step else 0
-        up = previous[i]
-        corner = previous[i - step] if i >= step else 0
-        predictor = (0, left, up, (left + up) // 2, paeth(left, up, corner))[kind]
-        out[i] = (out[i] + predictor) & 0xff
-    return bytes(out)
-
-
 def readpng(path):
+    """Reads what writepng writes: 8-bit RGB, every row unfiltered."""
     data = open(path, 'rb').read()
-    at, idat = 8, b''
+    at, idat, header = 8, b'', None
     while at < len(data):
         length, tag = struct.unpack('>I4s', data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
         if tag == b'IHDR':
-            width, height, depth, colour = struct.unpack('>IIBB', body[:10])
-            if depth != 8 or colour not in (2, 6) or body[12] != 0:
-                sys.exit('dialog_x11: %s is not a plain 8-bit RGB(A) PNG' % path)
-            step = 3 if colour == 2 else 4
+            header = data[at + 8:at + 8 + 13]
         elif tag == b'IDAT':
-            idat += body
+            idat += data[at + 8:at + 8 + length]
         at += 12 + length
+    width, height = struct.unpack('>II', header[:8])
+    stride = width * 3 + 1
     raw = zlib.decompress(idat)
-    stride = width * step
-    rows, previous = [], bytes(stride)
-    for y in range(height):
-        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
-        previous = unfilter(line[0], line[1:], previous, step)
-        rows.append(bytes(b for i, b in enumerate(previous) if i % step < 3))
-    return width, height, rows
+    rows = [raw[y * stride:(y + 1) * stride] for y in range(height)]
+    if header[8:13] != b'\x08\x02\x00\x00\x00' or any(row[0] for row in rows):
+        sys.exit('dialog_x11: %s is not an unfiltered 8-bit RGB PNG' % path)
+    return width, height, [row[1:] for row in rows]
 
 
 def compare(shot, reference, allowed):
@@ -107,12 +85,9 @@ def compare(shot, reference, allowed):
     if (w1, h1) != (w2, h2):
         print('dialog_x11: %s is %dx%d, %s is %dx%d' % (shot, w1, h1, reference, w2, h2))
         return 1
-    differing = 0
-    for row1, row2 in zip(rows1, rows2):
-        for x in range(w1):
-            a, b = row1[x * 3:x * 3 + 3], row2[x * 3:x * 3 + 3]
-            if max(abs(p - q) for p, q in zip(a, b)) > CHANNEL_TOLERANCE:
-                differing += 1
+    differing = sum(1 for row1, row2 in zip(rows1, rows2) for x in range(0, 3 * w1, 3)
+                    if max(abs(p - q) for p, q in zip(row1[x:x + 3], row2[x:x + 3]))
+                    > CHANNEL_TOLERANCE)
     print('dialog_x11: %d of %d pixels differ (at most %d allowed)' % (differing, w1 * h1, allowed))
     return 0 if differing <= allowed else 1
 
@@ -125,20 +100,22 @@ class CursorImage(ctypes.Structure):
                 ('atom', ctypes.c_ulong), ('name', ctypes.c_char_p)]
 
 
+# The fields every X event starts with, then those of a client message or a key event.
+EVENTHEAD = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
+             ('display', ctypes.c_void_p), ('window', ctypes.c_ulong)]
+
+
 class ClientMessage(ctypes.Structure):
-    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
-                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong),
-                ('message_type', ctypes.c_ulong), ('format', ctypes.c_int),
-                ('data', ctypes.c_long * 5), ('pad', ctypes.c_long * 12)]
+    _fields_ = EVENTHEAD + [('message_type', ctypes.c_ulong), ('format', ctypes.c_int),
+                            ('data', ctypes.c_long * 5), ('pad', ctypes.c_long * 12)]
 
 
 class KeyEvent(ctypes.Structure):
-    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
-                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong), ('root', ctypes.c_ulong),
-                ('subwindow', ctypes.c_ulong), ('time', ctypes.c_ulong),
-                ('x', ctypes.c_int), ('y', ctypes.c_int), ('x_root', ctypes.c_int),
-                ('y_root', ctypes.c_int), ('state', ctypes.c_uint), ('keycode', ctypes.c_uint),
-                ('same_screen', ctypes.c_int), ('pad', ctypes.c_long * 16)]
+    _fields_ = EVENTHEAD + [('root', ctypes.c_ulong), ('subwindow', ctypes.c_ulong),
+                            ('time', ctypes.c_ulong), ('x', ctypes.c_int), ('y', ctypes.c_int),
+                            ('x_root', ctypes.c_int), ('y_root', ctypes.c_int),
+                            ('state', ctypes.c_uint), ('keycode', ctypes.c_uint),
+                            ('same_screen', ctypes.c_int), ('pad', ctypes.c_long * 16)]
 
 
 def openx():
@@ -149,7 +126,7 @@ def openx():
     xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                 ctypes.c_void_p]
-    xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
     xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
     display = xlib.XOpenDisplay(None)
     if not display:
@@ -170,14 +147,11 @@ def visiblecursorpixels():
 
 def closewindow(window):
     xlib, display = openx()
-    message = ClientMessage()
-    message.type = 33  # ClientMessage
-    message.window = window
+    message = ClientMessage(type=33, window=window, format=32)  # 33: ClientMessage
     message.message_type = xlib.XInternAtom(display, b'WM_PROTOCOLS', 0)
-    message.format = 32
     message.data[0] = xlib.XInternAtom(display, b'WM_DELETE_WINDOW', 0)
     xlib.XSendEvent(display, window, 0, 0, ctypes.byref(message))
-    xlib.XFlush(display)
+    xlib.XSync(display, 0)
     xlib.XCloseDisplay(display)
 
 
@@ -200,42 +174,26 @@ def sendkey(window, keysym):
         event.type = kind
         if not xlib.XSendEvent(display, window, 1, mask, ctypes.byref(event)):
             sys.exit('dialog_x11: could not send %s to window %#x' % (keysym, window))
-    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    xlib.XSync(display, 0)
-    xlib.XCloseDisplay(display)
-
-
-def movepointer(window, count):
-    xlib, display = openx()
-    xlib.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong] + [ctypes.c_int] * 6
-    for i in range(count):
-        xlib.XWarpPointer(display, 0, window, 0, 0, 0, 0, 10 + i % 100, 10 + i % 50)
-    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
     xlib.XSync(display, 0)
     xlib.XCloseDisplay(display)
 
 
 def main(args):
     if args[:1] == ['png'] and len(args) == 3:
-        data = subprocess.run(['xwd', '-silent', '-id', args[1]], check=True,
-                              stdout=subprocess.PIPE).stdout
-        writepng(args[2], *readxwd(data))
-        return 0
-    if args[:1] == ['compare'] and len(args) == 4:
+        xwd = subprocess.run(['xwd', '-silent', '-id', args[1]], check=True,
+                             stdout=subprocess.PIPE).stdout
+        writepng(args[2], *readxwd(xwd))
+    elif args[:1] == ['compare'] and len(args) == 4:
         return compare(args[1], args[2], int(args[3]))
-    if args == ['cursor']:
+    elif args == ['cursor']:
         print(visiblecursorpixels())
-        return 0
-    if args[:1] == ['key'] and len(args) == 3:
+    elif args[:1] == ['key'] and len(args) == 3:
         sendkey(int(args[1], 0), args[2])
-        return 0
-    if args[:1] == ['motion'] and len(args) == 3:
-        movepointer(int(args[1], 0), int(args[2]))
-        return 0
-    if args[:1] == ['close'] and len(args) == 2:
+    elif args[:1] == ['close'] and len(args) == 2:
         closewindow(int(args[1], 0))
-        return 0
-    sys.exit(__doc__)
+    else:
+        sys.exit(__doc__)
+    return 0
 
 
 if __name__ == '__main__':

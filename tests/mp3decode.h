@@ -1,6 +1,6 @@
 #pragma once
-// Test helper: what SDL_mixer plays, captured sample by sample. SDL's disk audio driver stands in
-// for a sound card; with no delay between buffers it decodes a whole piece in a second or two.
+// Test helper: what SDL_mixer plays, captured sample by sample, with SDL's disk audio driver as
+// the sound card (with no delay between buffers a whole piece decodes in a second or two).
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
@@ -22,8 +22,8 @@ inline void diskaudio(const std::string& file, int delayms) {
   setenv("SDL_DISKAUDIODELAY", std::to_string(delayms).c_str(), 1);
 }
 
-// Interleaved stereo from the first mixer buffer that carries music to the one in which it
-// stops, or until `wanted` samples are in.
+// Interleaved stereo from the first mixer buffer with music to the one in which it stops, or
+// until `wanted` samples are in.
 struct Capture {
   std::vector<int16_t> samples;
   size_t wanted = 0;

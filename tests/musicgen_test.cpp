@@ -1,12 +1,11 @@
-// The generated soundtrack, decoded by SDL_mixer as the demo plays it: its length, levels,
-// spectrum, where its energy changes against the picture, and that the same source gives the
-// same file, sample-aligned with the render.
+// The generated soundtrack, decoded by SDL_mixer as the demo plays it: its length, levels, where
+// its energy changes against the picture, and that the same source gives the same file,
+// sample-aligned with the render.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -41,17 +40,15 @@ double truepeakdb(const std::vector<int16_t>& pcm) {
   int samplepeak = 0;
   for (int16_t s : pcm) samplepeak = std::max(samplepeak, std::abs(int(s)));
   double peak = samplepeak;
-  for (long i = reach; i + reach < frames; ++i) {
-    for (int side = 0; side < 2; ++side) {
-      if (2 * std::max(std::abs(pcm[2 * i + side]), std::abs(pcm[2 * i + 2 + side])) < samplepeak) continue;
-      for (double at : {0.25, 0.5, 0.75}) {
-        double v = 0;
-        for (long k = 1 - reach; k <= reach; ++k) {
-          const double x = at - k;
-          v += pcm[2 * (i + k) + side] * std::sin(M_PI * x) / (M_PI * x) * (0.5 + 0.5 * std::cos(M_PI * x / reach));
-        }
-        peak = std::max(peak, std::fabs(v));
+  for (long i = 2 * reach; i + 2 * reach < 2 * frames; ++i) {  // i walks both channels
+    if (2 * std::max(std::abs(pcm[i]), std::abs(pcm[i + 2])) < samplepeak) continue;
+    for (double at : {0.25, 0.5, 0.75}) {
+      double v = 0;
+      for (long k = 1 - reach; k <= reach; ++k) {
+        const double x = at - k, hann = 0.5 + 0.5 * std::cos(M_PI * x / reach);
+        v += pcm[i + 2 * k] * std::sin(M_PI * x) / (M_PI * x) * hann;
       }
+      peak = std::max(peak, std::fabs(v));
     }
   }
   return 20 * std::log10(peak / 32768.0);
@@ -63,63 +60,6 @@ double loudness(const std::vector<int16_t>& pcm) {
   });
 }
 
-void fft(std::vector<std::complex<double>>& a) {
-  const size_t n = a.size();
-  for (size_t i = 1, j = 0; i < n; ++i) {
-    size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (size_t length = 2; length <= n; length <<= 1) {
-    const double angle = -2 * M_PI / length;
-    const std::complex<double> step(std::cos(angle), std::sin(angle));
-    for (size_t i = 0; i < n; i += length) {
-      std::complex<double> w(1);
-      for (size_t j = 0; j < length / 2; ++j) {
-        const auto u = a[i + j];
-        const auto v = a[i + j + length / 2] * w;
-        a[i + j] = u + v;
-        a[i + j + length / 2] = u - v;
-        w *= step;
-      }
-    }
-  }
-}
-
-// Share of the spectral energy in [low, high) Hz, over Hann windows from `from` to `to` seconds.
-struct Spectrum {
-  std::vector<double> power;  // per FFT bin, summed over windows
-  static constexpr size_t size = 1 << 15;
-  double energy(double low, double high) const {
-    double in = 0;
-    for (size_t k = 1; k < power.size(); ++k) {
-      const double f = double(k) * rate / size;
-      if (f >= low && f < high) in += power[k];
-    }
-    return in;
-  }
-  double share(double low, double high) const { return energy(low, high) / energy(0, rate); }
-};
-
-// Of the middle of both sides (side = false), or of their difference (side = true).
-Spectrum spectrum(const std::vector<int16_t>& pcm, double from, double to, bool side = false) {
-  Spectrum s;
-  s.power.assign(Spectrum::size / 2, 0.0);
-  std::vector<std::complex<double>> a(Spectrum::size);
-  for (double t = from; t + double(Spectrum::size) / rate < to; t += 2.0) {
-    const size_t first = static_cast<size_t>(t * rate);
-    for (size_t i = 0; i < Spectrum::size; ++i) {
-      const double window = 0.5 - 0.5 * std::cos(2 * M_PI * i / Spectrum::size);
-      const double l = pcm[2 * (first + i)], r = pcm[2 * (first + i) + 1];
-      a[i] = window * 0.5 * (side ? l - r : l + r);
-    }
-    fft(a);
-    for (size_t k = 0; k < s.power.size(); ++k) s.power[k] += std::norm(a[k]);
-  }
-  return s;
-}
-
 class MusicgenTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { decoded = mp3decode::decode(songname); }
@@ -128,13 +68,9 @@ class MusicgenTest : public ::testing::Test {
 };
 std::vector<int16_t> MusicgenTest::decoded;
 
-TEST_F(MusicgenTest, DecodesToThePieceLength) {
+TEST_F(MusicgenTest, LastsThePieceAndLevelsLikeAReleasedTrackWithoutClipping) {
   // The capture ends with the mixer buffer in which the music ran out (4096 frames).
-  const double seconds = double(decoded.size() / 2) / rate;
-  EXPECT_NEAR(seconds, piecelength, 0.1);
-}
-
-TEST_F(MusicgenTest, LevelsLikeAReleasedTrackWithoutClipping) {
+  EXPECT_NEAR(double(decoded.size() / 2) / rate, piecelength, 0.1);
   // Players and encoders reconstruct the wave between the samples; it stays under -1 dBTP.
   const double peak = truepeakdb(decoded);
   EXPECT_LE(peak, -1.0);
@@ -182,23 +118,6 @@ TEST_F(MusicgenTest, HitsLandOnTheWhiteFlashes) {
   }
 }
 
-TEST_F(MusicgenTest, SpectrumOfAMix) {
-  const Spectrum s = spectrum(decoded, 29.2, 111.0);
-  EXPECT_LT(s.share(0, 25), 0.005) << "DC and subsonic rumble";
-  // Kick and bass carry the track without burying the rest: a dance mix keeps most, not all,
-  // of its energy below 200 Hz.
-  EXPECT_GT(s.share(30, 200), 0.6) << "a bass line and kick carry the track";
-  EXPECT_LT(s.share(0, 200), 0.8) << "kick and bass bury the chords and the theme";
-  EXPECT_GT(s.share(200, 2000), 0.15) << "the chords and the theme";
-  EXPECT_GT(s.share(2000, 12000), 0.01) << "hats and the top of the lead";
-  EXPECT_LT(s.share(12000, 22050), 0.01) << "hiss or aliasing";
-  // Kick and bass sit in the middle; above them the mix is wide.
-  const Spectrum side = spectrum(decoded, 29.2, 111.0, true);
-  const double width = side.energy(300, 16000) / s.energy(300, 16000);
-  EXPECT_GT(width, 0.1);
-  EXPECT_LT(side.energy(20, 120) / s.energy(20, 120), 0.01) << "the low end is not mono";
-}
-
 TEST(LoudnessMeter, ReadsTonesAtTheirLevelAndGatesOutQuietStretches) {
   auto tone = [](double seconds, double left, double right) {
     std::vector<int16_t> pcm;
@@ -219,14 +138,6 @@ TEST(LoudnessMeter, ReadsTonesAtTheirLevelAndGatesOutQuietStretches) {
 std::vector<char> readbytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::vector<int16_t> readwav(const fs::path& path) {
-  const std::vector<char> bytes = readbytes(path);
-  if (bytes.size() < 44) return {};
-  std::vector<int16_t> samples((bytes.size() - 44) / 2);
-  std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
-  return samples;
 }
 
 // Offset (in frames, within +-range) at which b best matches a around second t.
@@ -254,18 +165,22 @@ long bestlag(const std::vector<int16_t>& a, const std::vector<int16_t>& b, doubl
 TEST_F(MusicgenTest, SameSourceSameFileOnOneThreadAlignedWithTheRender) {
   const char* bin = std::getenv("TESSIVAR_BIN");
   if (!bin) GTEST_SKIP() << "TESSIVAR_BIN names the build folder";
-  const fs::path folder = fs::temp_directory_path() / ("tessivar-musicgen-" + std::to_string(getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("tessivar-musicgen-" + std::to_string(getpid()));
   fs::create_directories(folder);
   // The build composed the song on every core; one thread must give the same bytes.
-  const std::string command = std::string(bin) + "/tessivar-musicgen " + (folder / "again.mp3").string() +
-                              " --wav " + (folder / "render.wav").string() + " --threads 1";
+  const std::string command = std::string(bin) + "/tessivar-musicgen " +
+                              (folder / "again.mp3").string() + " --wav " +
+                              (folder / "render.wav").string() + " --threads 1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::vector<char> again = readbytes(folder / "again.mp3");
   EXPECT_FALSE(again.empty());
   EXPECT_TRUE(again == readbytes(songname)) << "a second run gives a different file";
   EXPECT_FALSE(fs::exists(folder / "again.mp3.part"));
   // The decoder's first sample is the render's first: the music keeps time with the picture.
-  const std::vector<int16_t> render = readwav(folder / "render.wav");
+  const std::vector<char> wav = readbytes(folder / "render.wav");
+  std::vector<int16_t> render(wav.size() > 44 ? (wav.size() - 44) / 2 : 0);
+  std::memcpy(render.data(), wav.data() + 44, render.size() * 2);
   ASSERT_EQ(render.size(), 2 * static_cast<size_t>(piecelength * rate));
   for (double t : {13.8, 30.0, 100.0, 139.0}) EXPECT_EQ(bestlag(render, decoded, t, 2000), 0) << t;
   fs::remove_all(folder);
