@@ -3,6 +3,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "rasterfont.h"
 #include "seam.h"
 #include "tarvok.h"
+#include "texman.h"
 
 namespace {
 EGLDisplay egldisplay = EGL_NO_DISPLAY;
@@ -109,7 +111,12 @@ bool startofflinedemo(int width, int height) {
   setofflineticks(0);
   setsoundon(false);  // pictures only: no audio device is opened
   initdemo(0);
-  return true;
+  // The player draws a scene untextured when its image is missing; a tool's frames would be wrong.
+  if (texturefailure().empty()) return true;
+  std::fprintf(stderr, "%s: cannot load %s (run it from the folder that holds data/)\n",
+               program_invocation_short_name, texturefailure().c_str());
+  stopofflinedemo();
+  return false;
 }
 
 void stopofflinedemo() {

@@ -12,5 +12,6 @@ void closeoffscreen();
 bool openofflinewindow(int width, int height);
 
 // openofflinewindow, then the demo's start-up, silently and without music, with the clock at 0.
+// Returns false, with the reason on stderr, when the context cannot open or a texture cannot load.
 bool startofflinedemo(int width, int height);
 void stopofflinedemo();

