@@ -1,5 +1,4 @@
-// The setup dialog's frames as plain logic: events and pointer positions in, choices out. The
-// real-window run checks the keys, Die, closing and one set of clicks end to end.
+// The setup dialog's frames as plain logic: events and pointer positions in, choices out.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,21 +50,8 @@ class Dialog : public ::testing::Test {
   DialogState dialog{};
 };
 
-// The real-window run takes the defaults and one other set of choices; these are the rest.
-TEST_F(Dialog, DefaultsAndChoicesReachTheSettings) {
+TEST_F(Dialog, RadiosExcludeEachOtherAmongTheFirstSixAndChoicesReachTheSettings) {
   EXPECT_EQ(selection(), "000100110");
-  for (const int widget : {0, musicbox, fallbackbox, fullscreenbox}) click(widget);
-  setsoundon(true);
-  setDriverFallback(false);
-  mouse(down, introbutton);
-  ASSERT_TRUE(dialog.done && dialogstarts(dialog));
-  handoverchoices(dialog);
-  EXPECT_TRUE(getscrw() == 640 && getscrh() == 480);
-  EXPECT_FALSE(getsoundon() || dialog.widgets[fullscreenbox].selected);
-  EXPECT_TRUE(isDriverFallback());
-}
-
-TEST_F(Dialog, RadioButtonsExcludeEachOtherAmongTheFirstSixWidgets) {
   click(1);
   click(1);  // a chosen resolution stays chosen
   EXPECT_EQ(selection(), "010000110");
@@ -75,7 +61,16 @@ TEST_F(Dialog, RadioButtonsExcludeEachOtherAmongTheFirstSixWidgets) {
   dialog.widgets[2].selected = true;
   click(0);
   EXPECT_EQ(selection(), "101000111") << "another group and a late radio are left alone";
-  EXPECT_FALSE(dialog.done);
+  dialog = startdialog();
+  for (const int widget : {0, musicbox, fallbackbox, fullscreenbox}) click(widget);
+  setsoundon(true);
+  setDriverFallback(false);
+  mouse(down, introbutton);
+  ASSERT_TRUE(dialog.done && dialogstarts(dialog));
+  handoverchoices(dialog);
+  EXPECT_TRUE(getscrw() == 640 && getscrh() == 480);
+  EXPECT_FALSE(getsoundon() || dialog.widgets[fullscreenbox].selected);
+  EXPECT_TRUE(isDriverFallback());
 }
 
 TEST_F(Dialog, BoxesToggleOncePerLeftPressWhereverTheReleaseIsAndOtherButtonsOnlyGrab) {
@@ -104,15 +99,5 @@ TEST_F(Dialog, BoxesToggleOncePerLeftPressWhereverTheReleaseIsAndOtherButtonsOnl
   click(diebutton);
   EXPECT_TRUE(dialog.done && !dialogstarts(dialog) && !dialog.widgets[diebutton].selected);
   EXPECT_EQ(selection(), "000100110");
-}
-
-TEST_F(Dialog, QueuedEventsMeetThePointerOfTheirOwnFrame) {
-  // Worked off one per frame, with empty frames between, while the pointer moves.
-  const int pointer[] = {musicbox, nowhere, 1, nowhere};
-  for (int i = 0; i < 4; ++i) {
-    frame(nullptr, pointer[i]);
-    mouse(i % 2 ? up : down, pointer[i]);
-  }
-  EXPECT_EQ(selection(), "010000100");
 }
 }  // namespace

@@ -140,8 +140,7 @@ TEST(Export, BadOptionsGiveTheUsageAndWriteNothing) {
   EXPECT_TRUE(dir.empty());
 }
 
-// Two seconds from 20 s, wide enough for the glow and the date counter: the film's shape, its
-// sound, and frames that equal the renderer's drawing of the same run of times.
+// Two seconds from 20 s, wide enough for the glow and the date counter.
 TEST(Export, ClipHasItsLengthSizeRateSoundAndTheRenderersFrames) {
   Workdir dir;
   fs::create_directories(dir / "export");
@@ -149,12 +148,9 @@ TEST(Export, ClipHasItsLengthSizeRateSoundAndTheRenderersFrames) {
   const std::string clip = "--size 400x300 --from 20 --to 22 --quiet --out " + dir / "clip.mp4";
   ASSERT_EQ(run("tessivar-export", clip + " --frames " + dir / "export"), 0);
   const Film film = readfilm(dir / "clip.mp4");
-  EXPECT_EQ(film.width, 400);
-  EXPECT_EQ(film.height, 300);
-  EXPECT_EQ(film.fps, 30);
+  EXPECT_TRUE(film.width == 400 && film.height == 300 && film.fps == 30 && film.rate == 44100);
   EXPECT_EQ(film.luma.size(), 60u);
   EXPECT_NEAR(film.seconds, 2.0, 1e-6);
-  EXPECT_EQ(film.rate, 44100);
   EXPECT_NEAR(film.soundseconds, 2.0, 1e-6);
   // Decoders drop the encoder's priming; the last packet may carry up to a frame of padding.
   EXPECT_GE(film.sound.size(), 88200u);
@@ -192,8 +188,7 @@ TEST(Export, FailuresAndStopsLeaveNoFile) {
     execl(exporter.c_str(), exporter.c_str(), "--quiet", "--out", out.c_str(), nullptr);
     _exit(127);
   }
-  // Stopped once it is writing.
-  int status = 0;
+  int status = 0;  // stopped once it is writing
   while (dir.empty() && waitpid(pid, &status, WNOHANG) == 0) usleep(10000);
   kill(pid, SIGTERM);
   waitpid(pid, &status, 0);

@@ -35,10 +35,6 @@ std::vector<int16_t> readraw(const std::string& path) {
   return samples;
 }
 
-bool silent(const std::vector<int16_t>& pcm, size_t end) {
-  return std::all_of(pcm.begin(), pcm.begin() + end, [](int16_t s) { return s == 0; });
-}
-
 bool audioopen() {
   int frequency = 0, channels = 0;
   Uint16 format = 0;
@@ -125,16 +121,14 @@ TEST(Sound, EveryFailureReleasesWhatItOpened) {
     mp3decode::diskaudio("/dev/null", 0);
     setenv("SDL_AUDIODRIVER", driver, 1);
     EXPECT_FALSE(sound_init(file.c_str(), 0)) << file << " " << driver;
-    EXPECT_FALSE(audioopen()) << file;
-    EXPECT_FALSE(audioup()) << file;
+    EXPECT_FALSE(audioopen() || audioup()) << file;
   }
   for (const std::string& file : {notmusic, empty, folder}) fs::remove(file);
 }
 
-// The demo's start-up and shutdown, run in a child process as the demo runs them, with SDL's
-// audio written to a file at about the pace of a sound card. What the child saw goes to stderr.
-// Every way the music fails to open takes the same path from there (sound_init says no), so one
-// stands for them all here.
+// The demo's start-up and shutdown in a child process, SDL's audio written to a file at about the
+// pace of a sound card; what the child saw goes to stderr. Every way the music fails to open
+// takes the same path from there (sound_init says no), so one stands for them all.
 enum class Start { music, nodevice, unticked };
 
 void rundemo(Start setup, const std::string& output) {
@@ -169,7 +163,8 @@ TEST(SoundDemoDeathTest, StartUpPlaysTheMusicFromItsFirstSample) {
   ASSERT_LT(found, long(played.size())) << "the music is not in the demo's audio output";
   const long begin = found - 2 * rate;
   ASSERT_GE(begin, 0);
-  EXPECT_TRUE(silent(played, begin)) << "only silence before the music starts";
+  EXPECT_TRUE(std::all_of(played.begin(), played.begin() + begin, [](int16_t s) { return !s; }))
+      << "only silence before the music starts";
   const size_t compared = std::min(start.size(), played.size() - begin);
   EXPECT_TRUE(compared >= 2u * 2 * rate &&
               std::equal(start.begin(), start.begin() + compared, played.begin() + begin));

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "dialog.h"
@@ -15,32 +14,24 @@
 #include "rasterfont.h"
 
 namespace {
-using GlState = std::map<std::string, std::vector<double>>;
+using GlState = std::map<GLenum, std::vector<double>>;
 
 // Everything the dialog or a fresh context sets that the demo's start-up does not set again
-// (the raster position is left out: the demo draws no bitmaps).
+// (the raster position is left out: the demo draws no bitmaps), and the font lists under key 0.
 GlState glstate() {
   GlState state;
-  const std::pair<const char*, GLenum> values[] = {
-      {"viewport", GL_VIEWPORT}, {"scissor box", GL_SCISSOR_BOX},
-      {"unpack alignment", GL_UNPACK_ALIGNMENT}, {"line smooth hint", GL_LINE_SMOOTH_HINT},
-      {"clear colour", GL_COLOR_CLEAR_VALUE}, {"colour", GL_CURRENT_COLOR},
-      {"line width", GL_LINE_WIDTH}, {"polygon mode", GL_POLYGON_MODE},
-      {"matrix mode", GL_MATRIX_MODE}, {"projection", GL_PROJECTION_MATRIX},
-      {"model-view", GL_MODELVIEW_MATRIX}, {"blend source", GL_BLEND_SRC},
-      {"blend destination", GL_BLEND_DST}};
-  for (const auto& [name, value] : values) {
-    std::vector<double> numbers(16);
-    glGetDoublev(value, numbers.data());
-    state[name] = numbers;
+  for (const GLenum value :
+       {GL_UNPACK_ALIGNMENT, GL_LINE_SMOOTH_HINT, GL_COLOR_CLEAR_VALUE, GL_CURRENT_COLOR,
+        GL_LINE_WIDTH, GL_POLYGON_MODE, GL_MATRIX_MODE, GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX,
+        GL_BLEND_SRC, GL_BLEND_DST, GL_VIEWPORT}) {
+    state[value].resize(16);
+    glGetDoublev(value, state[value].data());
   }
-  const std::pair<const char*, GLenum> switches[] = {
-      {"line smoothing", GL_LINE_SMOOTH}, {"point smoothing", GL_POINT_SMOOTH},
-      {"blending", GL_BLEND}, {"texturing", GL_TEXTURE_2D}, {"depth test", GL_DEPTH_TEST},
-      {"scissor test", GL_SCISSOR_TEST}, {"lighting", GL_LIGHTING}, {"fog", GL_FOG}};
-  for (const auto& [name, capability] : switches) state[name] = {double(glIsEnabled(capability))};
+  for (const GLenum capability : {GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_BLEND, GL_TEXTURE_2D,
+                                  GL_DEPTH_TEST, GL_SCISSOR_TEST, GL_LIGHTING, GL_FOG})
+    state[capability] = {double(glIsEnabled(capability))};
   for (int c = firstglyph; c < firstglyph + glyphcount; ++c)
-    state["font lists"].push_back(glIsList(fontOffset + c));
+    state[0].push_back(glIsList(fontOffset + c));
   return state;
 }
 }  // namespace
@@ -64,7 +55,8 @@ TEST(WindowStart, OffscreenContextMatchesTheWindowAfterTheDialog) {
   GlState offscreen = glstate();
   closeoffscreen();
   // Only the window keeps the dialog's viewport into the demo's first frame (see offline.cpp).
-  EXPECT_EQ(window.at("viewport")[2], dialogwidth);
-  for (const char* size : {"viewport", "scissor box"}) window.erase(size), offscreen.erase(size);
+  EXPECT_EQ(window.at(GL_VIEWPORT)[2], dialogwidth);
+  window.erase(GL_VIEWPORT);
+  offscreen.erase(GL_VIEWPORT);
   for (const auto& [name, numbers] : window) EXPECT_EQ(numbers, offscreen.at(name)) << name;
 }
