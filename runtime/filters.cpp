@@ -97,8 +97,10 @@ void glowfilter() {
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
+  // Still within the corner: only there did the glow overwrite the scenes' picture.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   drawMaintex();
+  glDisable(GL_SCISSOR_TEST);
   counter(timer_gettime() * 0.0067114094f);
   addglow();
 }
@@ -163,7 +165,13 @@ void compositeframe(float t) {
   filter_glow = false;
   filter_reverse = false;
   filters(t);
-  if (filter_glow) glViewport(0, 0, rendertexsize, rendertexsize);
+  if (filter_glow) {
+    // The glow works in the lower-left corner only; fencing its clears and draws in there leaves
+    // the rest of the frame as the scenes drew it, so it need not be cleared and drawn again.
+    glViewport(0, 0, rendertexsize, rendertexsize);
+    glScissor(0, 0, rendertexsize, rendertexsize);
+    glEnable(GL_SCISSOR_TEST);
+  }
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glColor3f(1, 1, 1);
   drawMaintex();
