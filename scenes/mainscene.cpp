@@ -194,7 +194,7 @@ void rendersnow(float p, float ground) {
       y = 0;
     }
     y = std::max(y - drop, 0.0f);
-    glColor3f(cr * fade, cg * fade, cb * fade);
+    spritecolour(cr * fade, cg * fade, cb * fade);
     rendersprite(x, y + ground, z, 0, 0.08f);
   }
   endsprites();
