@@ -48,9 +48,11 @@ struct Frame {
   double fragments;  // samples that passed, compositor included
 };
 
+// A part of the start-up: wall seconds, and CPU seconds of the thread that starts the demo.
 struct Startup {
   const char* name;
   double seconds;
+  double cpu;
 };
 
 // What one size gives; filled in a child process and handed back as JSON.
@@ -141,6 +143,7 @@ void endprogress() {
 // Start-up: the demo names its steps as they end; each step's time goes to its group.
 std::vector<Startup>* startupsplit = nullptr;
 double laststep = 0;
+double laststepcpu = 0;
 
 const char* startupgroup(const char* step) {
   if (!std::strcmp(step, "context")) return "context";
@@ -154,37 +157,38 @@ const char* startupgroup(const char* step) {
   return "textures";  // the other scenes' set-up is their images
 }
 
-void addstartup(std::vector<Startup>& split, const char* group, double took) {
-  for (Startup& s : split)
+// Adds the time since the last step to the group (a negative time marks it unavailable).
+void addstartup(const char* group, bool available = true) {
+  const double now = seconds();
+  const double nowcpu = threadseconds();
+  const double took = available ? now - laststep : -1;
+  const double cpu = available ? nowcpu - laststepcpu : -1;
+  laststep = now;
+  laststepcpu = nowcpu;
+  for (Startup& s : *startupsplit)
     if (!std::strcmp(s.name, group)) {
       s.seconds += took;
+      s.cpu += cpu;
       return;
     }
-  split.push_back(Startup{group, took});
+  startupsplit->push_back(Startup{group, took, cpu});
 }
 
-void onstartupstep(const char* step) {
-  const double now = seconds();
-  addstartup(*startupsplit, startupgroup(step), now - laststep);
-  laststep = now;
-}
+void onstartupstep(const char* step) { addstartup(startupgroup(step)); }
 
 // The music is opened apart from the silent start-up and closed again; without an audio device
 // SDL's dummy driver still shows what opening the file costs.
-double openmusic(std::string& audio) {
-  double took = seconds();
+void openmusic(std::string& audio) {
   bool opened = sound_init(songname, playerRewindTime);
   if (!opened && !std::getenv("SDL_AUDIODRIVER")) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    took = seconds();
+    addstartup("other");  // the failed try is not the music's
     opened = sound_init(songname, playerRewindTime);
   }
-  took = seconds() - took;
   char name[32] = "";
   if (opened && SDL_AudioDriverName(name, sizeof name)) audio = name;
-  if (!opened) return -1;
-  sound_close();
-  return took;
+  addstartup("music open", opened);
+  if (opened) sound_close();
 }
 
 Frame drawframe(unsigned int ms, GLuint query) {
@@ -275,18 +279,18 @@ double measurepeak(const Size& size) {
 bool measure(const Options& options, const Size& size, Result& result) {
   result.size = size;
   startupsplit = &result.startup;
-  laststep = seconds();
-  setstartupwatch(onstartupstep);
   progress(size, "starting", 0);
+  laststep = seconds();
+  laststepcpu = threadseconds();
+  setstartupwatch(onstartupstep);
   if (!startofflinedemo(size.width, size.height)) return false;
   setstartupwatch(nullptr);
-  addstartup(result.startup, "other", seconds() - laststep);
-  addstartup(result.startup, "music open", openmusic(result.audio));
+  addstartup("other");
+  openmusic(result.audio);
   GLuint query = 0;
   glGenQueries(1, &query);
-  double took = seconds();
   drawframe(0, query);
-  addstartup(result.startup, "first frame", seconds() - took);
+  addstartup("first frame");
   playtimeline(options, size, query, result);
   playempty(options, size, query, result);
   progress(size, "fill limit", 0);
@@ -375,18 +379,19 @@ void printtable(const Result& result, const Options& options) {
                 row.name.c_str(), span, row.median, row.p95, 1000 / row.median, row.mean,
                 row.mainms, row.waitms, row.fragments * 1e-6, fillms, 100 * row.efficiency);
   }
-  std::printf("\nstart-up");
-  double total = 0;
+  std::printf("\n%-15s %7s %7s\n", "start-up", "wall s", "main s");
+  double total = 0, totalcpu = 0;
   for (const Startup& s : result.startup) {
     if (s.seconds < 0) {
-      std::printf(", %s unavailable", s.name);
+      std::printf("%-15s %7s\n", s.name, "-");
       continue;
     }
-    std::printf(", %s %.3f", s.name, s.seconds);
+    std::printf("%-15s %7.3f %7.3f\n", s.name, s.seconds, s.cpu);
     total += s.seconds;
+    totalcpu += s.cpu;
   }
-  std::printf(" s; to the first frame %.3f s\n", total);
-  if (!result.audio.empty()) std::printf("music opened on SDL's %s audio driver\n", result.audio.c_str());
+  std::printf("%-15s %7.3f %7.3f\n", "to first frame", total, totalcpu);
+  if (!result.audio.empty()) std::printf("(music opened on SDL's %s driver)\n", result.audio.c_str());
   std::printf("\n");
 }
 
@@ -415,6 +420,10 @@ std::string jsonresult(const Result& result) {
   for (size_t i = 0; i < result.startup.size(); ++i)
     out += (i ? ", \"" : "\"") + std::string(result.startup[i].name) +
            "\": " + (result.startup[i].seconds < 0 ? "null" : number(result.startup[i].seconds));
+  out += "},\n  \"startup_main_cpu\": {";
+  for (size_t i = 0; i < result.startup.size(); ++i)
+    out += (i ? ", \"" : "\"") + std::string(result.startup[i].name) +
+           "\": " + (result.startup[i].cpu < 0 ? "null" : number(result.startup[i].cpu));
   out += "},\n  \"rows\": [";
   const std::vector<Row> rows = tablerows(result);
   for (size_t i = 0; i < rows.size(); ++i) {
