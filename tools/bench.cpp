@@ -37,6 +37,8 @@ struct Options {
   std::vector<Size> sizes;
   int frames = 3;
   double step = 0.5;
+  double from = 0;
+  double to = 158.0;
   std::string json;
 };
 
@@ -58,7 +60,8 @@ struct Startup {
 // What one size gives; filled in a child process and handed back as JSON.
 struct Result {
   Size size{};
-  double peak = 0;  // fragments per second
+  double from = 0, to = 0;  // the part of the timeline played
+  double peak = 0;          // fragments per second
   std::vector<Startup> startup;
   std::vector<Frame> frames;
   std::vector<Frame> empty;
@@ -69,7 +72,7 @@ int usage(const char* why) {
   if (why) std::fprintf(stderr, "tessivar-bench: %s\n", why);
   std::fprintf(stderr,
                "usage: tessivar-bench [--size WIDTHxHEIGHT ...] [--frames K] [--step SECONDS]\n"
-               "                      [--json FILE]\n"
+               "                      [--from SECONDS] [--to SECONDS] [--json FILE]\n"
                "  Plays the timeline offscreen, K frames (default 3) at every STEP seconds\n"
                "  (default 0.5) from 0 to %.0f, and prints a table per size (default 640x480 and\n"
                "  1280x1024). --json writes the same, every frame included, to FILE.\n"
@@ -108,12 +111,16 @@ int parseargs(int argc, char** argv, Options& options) {
     } else if (!std::strcmp(flag, "--step")) {
       if (!parsenumber(value, 0.01, lasttime, number)) return usage("bad --step (0.01 to 158)");
       options.step = number;
+    } else if (!std::strcmp(flag, "--from") || !std::strcmp(flag, "--to")) {
+      if (!parsenumber(value, 0, lasttime, number)) return usage("bad --from or --to (0 to 158)");
+      (flag[2] == 'f' ? options.from : options.to) = number;
     } else if (!std::strcmp(flag, "--json")) {
       options.json = value;
     } else {
       return usage("unknown option");
     }
   }
+  if (options.from > options.to) return usage("--from is after --to");
   if (options.sizes.empty()) options.sizes = {{640, 480}, {1280, 1024}};
   return 0;
 }
@@ -208,8 +215,8 @@ Frame drawframe(unsigned int ms, GLuint query) {
 
 void playtimeline(const Options& options, const Size& size, GLuint query, Result& result) {
   for (int n = 0;; ++n) {
-    const double t = n * options.step;
-    if (t > lasttime + 1e-9) break;
+    const double t = options.from + n * options.step;
+    if (t > options.to + 1e-9) break;
     progress(size, "at", t);
     const auto ms = static_cast<unsigned int>(std::lround(t * 1000));
     for (int k = 0; k < options.frames; ++k) result.frames.push_back(drawframe(ms, query));
@@ -278,6 +285,8 @@ double measurepeak(const Size& size) {
 
 bool measure(const Options& options, const Size& size, Result& result) {
   result.size = size;
+  result.from = options.from;
+  result.to = options.to;
   startupsplit = &result.startup;
   progress(size, "starting", 0);
   laststep = seconds();
@@ -355,14 +364,14 @@ std::vector<Row> tablerows(const Result& result) {
                              inside, result.peak));
   }
   rows.push_back(summarise("Empty frame", -1, -1, result.empty, result.peak));
-  rows.push_back(summarise("Whole timeline", 0, lasttime, result.frames, result.peak));
+  rows.push_back(summarise("Timeline", result.from, result.to, result.frames, result.peak));
   return rows;
 }
 
 void printtable(const Result& result, const Options& options) {
-  std::printf("tessivar-bench %dx%d: %d frame%s every %g s from 0 to %.0f s\n", result.size.width,
+  std::printf("tessivar-bench %dx%d: %d frame%s every %g s from %g to %g s\n", result.size.width,
               result.size.height, options.frames, options.frames == 1 ? "" : "s", options.step,
-              lasttime);
+              options.from, options.to);
   std::printf("fill limit: %.1f M fragments/s (full-screen textured additive quads)\n\n",
               result.peak * 1e-6);
   std::printf("%-15s %-13s %7s %7s %6s %7s %6s %6s %7s %6s %5s\n", "row", "seconds", "median",
