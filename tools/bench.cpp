@@ -48,6 +48,8 @@ struct Frame {
   double t;          // demo seconds, as the frame saw them
   double ms;         // wall time from the first call to the finished picture
   double mainms;     // CPU time of the thread that submits (vertex work, binning, copies)
+  double cpums;      // CPU time of all threads, the rasterizer's included: the work, however busy
+                     // the machine
   double fragments;  // samples that passed, compositor included
 };
 
@@ -130,6 +132,12 @@ double seconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+double processseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
 double threadseconds() {
   timespec now{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -203,11 +211,13 @@ Frame drawframe(unsigned int ms, GLuint query) {
   setofflineticks(ms);
   const double wall = seconds();
   const double cpu = threadseconds();
+  const double allcpu = processseconds();
   glBeginQuery(GL_SAMPLES_PASSED, query);
   dodemo();
   glEndQuery(GL_SAMPLES_PASSED);
   glFinish();
-  Frame frame{timer_gettime(), 1000 * (seconds() - wall), 1000 * (threadseconds() - cpu), 0};
+  Frame frame{timer_gettime(), 1000 * (seconds() - wall), 1000 * (threadseconds() - cpu),
+              1000 * (processseconds() - allcpu), 0};
   GLuint samples = 0;
   glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
   frame.fragments = samples;
@@ -326,17 +336,18 @@ struct Row {
   std::string name;
   double from, to;
   int count;
-  double median, p95, mean, mainms, waitms, fragments, efficiency;
+  double median, p95, mean, mainms, waitms, cpums, fragments, efficiency;
 };
 
 Row summarise(const std::string& name, double from, double to, const std::vector<Frame>& frames,
               double peak) {
-  std::vector<double> ms, mainms, waitms, fragments, efficiency;
+  std::vector<double> ms, mainms, waitms, cpums, fragments, efficiency;
   double total = 0;
   for (const Frame& f : frames) {
     ms.push_back(f.ms);
     mainms.push_back(f.mainms);
     waitms.push_back(std::max(0.0, f.ms - f.mainms));
+    cpums.push_back(f.cpums);
     fragments.push_back(f.fragments);
     efficiency.push_back(peak > 0 && f.ms > 0 ? 1000 * f.fragments / peak / f.ms : 0);
     total += f.ms;
@@ -351,6 +362,7 @@ Row summarise(const std::string& name, double from, double to, const std::vector
              count ? total / count : 0,
              percentile(mainms, 0.5),
              percentile(waitms, 0.5),
+             percentile(cpums, 0.5),
              percentile(fragments, 0.5),
              percentile(efficiency, 0.5)};
 }
@@ -376,8 +388,8 @@ void printtable(const Result& result, const Options& options) {
               options.from, options.to);
   std::printf("fill limit: %.1f M fragments/s (full-screen textured additive quads)\n\n",
               result.peak * 1e-6);
-  std::printf("%-15s %-13s %7s %7s %6s %7s %6s %6s %7s %6s %5s\n", "row", "seconds", "median",
-              "p95", "fps", "mean", "main", "wait", "Mfrags", "fill", "eff");
+  std::printf("%-15s %-13s %7s %7s %6s %7s %6s %6s %7s %7s %6s %5s\n", "row", "seconds", "median",
+              "p95", "fps", "mean", "main", "wait", "cpu", "Mfrags", "fill", "eff");
   for (const Row& row : tablerows(result)) {
     char span[32] = "-";
     if (row.from >= 0) std::snprintf(span, sizeof span, "%.2f-%.2f", row.from, row.to);
@@ -386,9 +398,10 @@ void printtable(const Result& result, const Options& options) {
       continue;
     }
     const double fillms = result.peak > 0 ? 1000 * row.fragments / result.peak : 0;
-    std::printf("%-15s %-13s %7.1f %7.1f %6.1f %7.1f %6.1f %6.1f %7.2f %6.1f %4.0f%%\n",
+    std::printf("%-15s %-13s %7.1f %7.1f %6.1f %7.1f %6.1f %6.1f %7.1f %7.2f %6.1f %4.0f%%\n",
                 row.name.c_str(), span, row.median, row.p95, 1000 / row.median, row.mean,
-                row.mainms, row.waitms, row.fragments * 1e-6, fillms, 100 * row.efficiency);
+                row.mainms, row.waitms, row.cpums, row.fragments * 1e-6, fillms,
+                100 * row.efficiency);
   }
   std::printf("\n%-15s %7s %7s\n", "start-up", "wall s", "main s");
   double total = 0, totalcpu = 0;
@@ -419,6 +432,7 @@ std::string jsonframes(const std::vector<Frame>& frames) {
     const Frame& f = frames[i];
     out += (i ? ",\n    " : "\n    ") + std::string("{\"t\": ") + number(f.t) +
            ", \"ms\": " + number(f.ms) + ", \"main_ms\": " + number(f.mainms) +
+           ", \"cpu_ms\": " + number(f.cpums) +
            ", \"fragments\": " + number(f.fragments) + "}";
   }
   return out + "]";
@@ -444,6 +458,7 @@ std::string jsonresult(const Result& result) {
            ", \"frames\": " + std::to_string(r.count) + ", \"median_ms\": " + number(r.median) +
            ", \"p95_ms\": " + number(r.p95) + ", \"mean_ms\": " + number(r.mean) +
            ", \"main_ms\": " + number(r.mainms) + ", \"wait_ms\": " + number(r.waitms) +
+           ", \"cpu_ms\": " + number(r.cpums) +
            ", \"fragments\": " + number(r.fragments) + ", \"efficiency\": " + number(r.efficiency) +
            "}";
   }
