@@ -7,6 +7,7 @@
 #include "player.h"
 #include "seam.h"
 #include "sound.h"
+#include "startup.h"
 #include "tarvok.h"
 #include "texman.h"
 #include "timer.h"
@@ -17,16 +18,25 @@ const char* const songname = "data/zib-dovrin-halvenmoor.mp3";
 namespace {
 const char* const apptitle = "Tessivar";
 const char* const fontname = "Georgia";
+void (*startupwatch)(const char*) = nullptr;
 
 void loadingstep(float p) {
   renderloadingbar(p);
   presentframe();
+  startupstep("loading screen");
 }
 }  // namespace
 
 const char* getapptitle() { return apptitle; }
 
+void setstartupwatch(void (*watch)(const char*)) { startupwatch = watch; }
+
+void startupstep(const char* step) {
+  if (startupwatch) startupwatch(step);
+}
+
 void initdemo(int fontsize) {
+  startupstep("context");
   initfont(fontsize, fontname);
   glClearColor(0, 0, 0, 0);
   glShadeModel(GL_SMOOTH);
@@ -46,12 +56,16 @@ void initdemo(int fontsize) {
   glDepthFunc(GL_LEQUAL);
 
   inittexman();
+  startupstep("state");
   playerInit();
   initprimitives();
+  startupstep("primitives");
   loadingstep(0.6f);
   initstencil();
+  startupstep("primitives");
   loadingstep(0.7f);
   if (getsoundon() && !sound_init(songname, playerRewindTime)) setsoundon(false);
+  startupstep("music");
   loadingstep(0.8f);
   // The clock starts after the music file is open and just before it plays.
   timer_init();

@@ -25,6 +25,20 @@ bool filter_reverse = false;
 // The lower-left square of the back buffer into the bound texture, as an RGB image.
 void copyframe(int size) { glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, size, size, 0); }
 
+// A linear-filtered, clamped square texture already in the RGB form every copy gives it, so the
+// copies reuse its storage. Nothing reads a texel before a copy has written it: no upload.
+unsigned int rendertarget(int size) {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLfloat>(GL_CLAMP));
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLfloat>(GL_CLAMP));
+  return name;
+}
+
 // The bound texture stretched over the 640 x 480 overlay 32 times, each copy displaced 8 units in
 // another direction: with additive blending the copies sum to 3.2 times the image, smeared in a ring.
 void blursweep() {
@@ -97,8 +111,10 @@ void glowfilter() {
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
+  // Still within the corner: only there did the glow overwrite the scenes' picture.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   drawMaintex();
+  glDisable(GL_SCISSOR_TEST);
   counter(timer_gettime() * 0.0067114094f);
   addglow();
 }
@@ -152,9 +168,9 @@ void drawinversion() {
 }
 
 void createcompositortextures() {
-  maintex = createemptytex(maintexsize);
-  rendertex = createemptytex(rendertexsize);
-  glowtex = createemptytex(glowtexsize);
+  maintex = rendertarget(maintexsize);
+  rendertex = rendertarget(rendertexsize);
+  glowtex = rendertarget(glowtexsize);
 }
 
 void compositeframe(float t) {
@@ -163,7 +179,13 @@ void compositeframe(float t) {
   filter_glow = false;
   filter_reverse = false;
   filters(t);
-  if (filter_glow) glViewport(0, 0, rendertexsize, rendertexsize);
+  if (filter_glow) {
+    // The glow works in the lower-left corner only; fencing its clears and draws in there leaves
+    // the rest of the frame as the scenes drew it, so it need not be cleared and drawn again.
+    glViewport(0, 0, rendertexsize, rendertexsize);
+    glScissor(0, 0, rendertexsize, rendertexsize);
+    glEnable(GL_SCISSOR_TEST);
+  }
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glColor3f(1, 1, 1);
   drawMaintex();

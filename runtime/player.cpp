@@ -12,6 +12,7 @@
 #include "mainscene.h"
 #include "particles.h"
 #include "seam.h"
+#include "startup.h"
 #include "static.h"
 #include "tarvok.h"
 #include "texman.h"
@@ -68,11 +69,15 @@ float sceneprogress(const Scene& scene, float t) {
 void playerInit() {
   playerAddScenes();
   createcompositortextures();
+  startupstep("render targets");
   for (unsigned int i = 0; i < maxscenes; ++i) {
     renderloadingbar(i * 0.0078125f);
     if (getinverted()) drawinversion();
     presentframe();
-    if (scenes[i].initfn) scenes[i].initfn();
+    startupstep("loading screen");
+    if (!scenes[i].initfn) continue;
+    scenes[i].initfn();
+    startupstep(scenes[i].name);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "seam.h"
 
+#include <GL/gl.h>
 #include <SDL/SDL.h>
 
 namespace {
@@ -9,7 +10,13 @@ unsigned int offlineticks = 0;
 }  // namespace
 
 void presentframe() {
-  if (!offscreen) SDL_GL_SwapBuffers();
+  if (!offscreen) {
+    SDL_GL_SwapBuffers();
+    return;
+  }
+  // Offscreen the frame is only handed to the rasterizer, as a swap would: the loading frames are
+  // then drawn while the start-up goes on, not all at once at the first copy.
+  glFlush();
 }
 
 unsigned int getticks() { return manualticks ? offlineticks : SDL_GetTicks(); }

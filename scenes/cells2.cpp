@@ -61,7 +61,7 @@ void drawcell(float radius, float x, float y, float z, float bulge) {
       const float r2 = randfloat();
       const float theta = static_cast<float>(ring + 0.2 * r1);
       const float phi = static_cast<float>(j * 0.09090909 * 6.283184 + 0.2 * r2);
-      glColor3f(grey, grey, grey);
+      spritecolour(grey, grey, grey);
       const float r3 = randfloat();
       cellsprite(radius, theta, phi, bulge, static_cast<float>(r3 * 6.283184));
     }
@@ -215,7 +215,7 @@ void paskapallo(float x, float y, float z, float size, float p) {
     const float theta = static_cast<float>(3.1415927 + 0.2 * r1);
     const float radius =
         static_cast<float>(base + 0.03 * std::sin(3 * phi + phasea) * std::sin(3 * theta + phaseb));
-    glColor3f(grey, grey, grey);
+    spritecolour(grey, grey, grey);
     const float r3 = randfloat();
     rendersprite(radius * std::cos(phi) * std::sin(theta), radius * std::cos(theta),
                  -radius * std::sin(phi) * std::sin(theta), static_cast<float>(r3 * 6.283184),

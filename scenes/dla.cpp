@@ -75,7 +75,7 @@ void drawparticles(int visible) {
   for (int i = 0; i < dlaparticles; ++i) {
     const float r = randfloat();
     if (i < visible && i < stored) {
-      glColor3f(0.4f, 0.4f, 0.4f);
+      spritecolour(0.4f, 0.4f, 0.4f);
       rendersprite(grown.dlapx[i], grown.dlapy[i], grown.dlapz[i], static_cast<float>(r * 6.283184),
                    0.024f);
     }
@@ -95,7 +95,7 @@ void drawstring(float reach, float pulse) {
     const float r = randfloat();
     const float t = j * 0.010416667f;
     if (t <= reach) {
-      glColor3f(0.6f, 0.6f, 0.6f);
+      spritecolour(0.6f, 0.6f, 0.6f);
       rendersprite(static_cast<float>(2.56 * t * t * t), 0, t, static_cast<float>(r * 6.283184),
                    static_cast<float>(0.038 + 0.034 * std::sin(pulse + phase)));
       phase = static_cast<float>(phase + 0.21);

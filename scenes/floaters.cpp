@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
+#include "objects.h"
 #include "tarvok.h"
 #include "texman.h"
 
@@ -10,6 +13,10 @@ unsigned int ftex = 0;
 
 constexpr int specks = 500;
 constexpr float half = 0.08f;
+
+// Texture coordinate and position of each corner, sent as one array; the vector keeps its room.
+constexpr Interleaved specklayout{5, 0, -1, 0, -1, 2};
+std::vector<float> speckvertices;
 
 float cubecoordinate() { return 26 * randfloat() - 13; }
 }  // namespace
@@ -29,7 +36,7 @@ void floaters(float) {
   glEnable(GL_BLEND);
   glBindTexture(GL_TEXTURE_2D, ftex);
   glEnable(GL_TEXTURE_2D);
-  glBegin(GL_QUADS);
+  speckvertices.clear();
   for (int i = 0; i < specks; ++i) {
     const float a = cubecoordinate();
     const float b = cubecoordinate();
@@ -37,20 +44,23 @@ void floaters(float) {
     const float ex = a * m[0] + b * m[4] + c * m[8] + m[12];
     const float ey = a * m[1] + b * m[5] + c * m[9] + m[13];
     const float ez = a * m[2] + b * m[6] + c * m[10] + m[14];
-    glTexCoord2f(0, 0);
-    glVertex3f(ex - half, ey - half, ez);
-    glTexCoord2f(1, 0);
-    glVertex3f(ex + half, ey - half, ez);
-    glTexCoord2f(1, 1);
-    glVertex3f(ex + half, ey + half, ez);
-    glTexCoord2f(0, 1);
-    glVertex3f(ex - half, ey + half, ez);
+    const auto corner = [ez](float s, float t, float x, float y) {
+      speckvertices.insert(speckvertices.end(), {s, t, x, y, ez});
+    };
+    corner(0, 0, ex - half, ey - half);
+    corner(1, 0, ex + half, ey - half);
+    corner(1, 1, ex + half, ey + half);
+    corner(0, 1, ex - half, ey + half);
   }
-  glEnd();
+  drawinterleaved(GL_QUADS, speckvertices.data(), 4 * specks, specklayout);
+  glTexCoord2f(0, 1);  // the last corner's coordinate stays current, as after immediate vertices
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
   glEnable(GL_DEPTH_TEST);
   glPopMatrix();
 }
 
-void freefloaters() {}
+void freefloaters() {
+  speckvertices.clear();
+  speckvertices.shrink_to_fit();
+}

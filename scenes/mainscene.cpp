@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "objects.h"
 #include "tarvok.h"
@@ -18,6 +19,12 @@ unsigned int msnowtex = 0;
 
 constexpr int flakes = 2600;
 constexpr int floorcells = 100;
+
+// The floor's corners (texture coordinate, grey, position) are the same every frame for the same
+// height: worked out once and sent as one array.
+constexpr Interleaved floorlayout{8, 0, 2, 3, -1, 5};
+std::vector<float> floorvertices;
+float floorheight = 0;
 
 void skyfloorsnow(float snowphase) {
   // Seen from inside, only the near covering of the dome faces the eye; culling hides the other.
@@ -101,17 +108,12 @@ float floorshade(float x, float z) { return 1.25f / std::max(1.0f, std::sqrt(x *
 
 void floorcorner(float u, float t, float x, float y, float z) {
   const float c = floorshade(x, z);
-  glColor3f(c, c, c);
-  glTexCoord2f(u, t);
-  glVertex3f(x, y, z);
+  floorvertices.insert(floorvertices.end(), {u, t, c, c, c, x, y, z});
 }
-}  // namespace
 
-void renderfloor(float y) {
-  glDisable(GL_DEPTH_TEST);
-  glBindTexture(GL_TEXTURE_2D, mfloortex);
-  glEnable(GL_TEXTURE_2D);
-  glBegin(GL_QUADS);
+void buildfloor(float y) {
+  floorvertices.clear();
+  floorheight = y;
   for (int i = 0; i < floorcells; ++i) {
     const float z0 = static_cast<float>((0.01 * i - 0.5) * 40);
     const float z1 = static_cast<float>((0.01 * (i + 1) - 0.5) * 40);
@@ -128,7 +130,20 @@ void renderfloor(float y) {
       floorcorner(u0, t1, x0, y, z1);
     }
   }
-  glEnd();
+}
+}  // namespace
+
+void renderfloor(float y) {
+  if (floorvertices.empty() || y != floorheight) buildfloor(y);
+  glDisable(GL_DEPTH_TEST);
+  glBindTexture(GL_TEXTURE_2D, mfloortex);
+  glEnable(GL_TEXTURE_2D);
+  const int count = static_cast<int>(floorvertices.size()) / floorlayout.stride;
+  drawinterleaved(GL_QUADS, floorvertices.data(), count, floorlayout);
+  // The last corner's grey and coordinate stay current, as after immediate vertices.
+  const float* last = &floorvertices[floorvertices.size() - floorlayout.stride];
+  glColor3f(last[2], last[3], last[4]);
+  glTexCoord2f(last[0], last[1]);
   glDisable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, 0);
   glEnable(GL_DEPTH_TEST);
@@ -195,7 +210,7 @@ void rendersnow(float p, float ground) {
       y = 0;
     }
     y = std::max(y - drop, 0.0f);
-    glColor3f(cr * fade, cg * fade, cb * fade);
+    spritecolour(cr * fade, cg * fade, cb * fade);
     rendersprite(x, y + ground, z, 0, 0.08f);
   }
   endsprites();
@@ -222,4 +237,7 @@ void mainscene(float progress) {
   }
 }
 
-void freemainscene() {}
+void freemainscene() {
+  floorvertices.clear();
+  floorvertices.shrink_to_fit();
+}

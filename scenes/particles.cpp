@@ -48,7 +48,7 @@ void renderparticles(float t, float h) {
     const float x = 0.1f * spread * r4 * radius * std::sin(a) * std::cos(b);
     const float z = -0.1f * spread * r6 * radius * std::sin(a) * std::sin(b);
     const float g = 0.8f * r7;
-    glColor3f(0.8f * g, 0.45f * g, 0.4f * g);
+    spritecolour(0.8f * g, 0.45f * g, 0.4f * g);
     rendersprite(x, y, z, r9 * 6.283184f, 0.14f);
   }
   endsprites();

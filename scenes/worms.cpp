@@ -145,7 +145,7 @@ void wpe::render(float t) const {
   beginsprites(wwpetex);
   const float k = cosineinterpolate(0, 1, (t - tstart) / (tend - tstart));
   const float c = static_cast<float>(0.7 * (1 - k));
-  glColor3f(static_cast<float>(0.6 * c), static_cast<float>(0.8 * c), c);
+  spritecolour(static_cast<float>(0.6 * c), static_cast<float>(0.8 * c), c);
   for (int i = 0; i < sparks; ++i) {
     const float s = k * speed[i];
     rendersprite(px + s * ux[i], py + s * uy[i], pz + s * uz[i], rot[i], 0.02f);
@@ -200,7 +200,7 @@ void renderworm(float p, float x, float y, float z, float jitter) {
       const float phi = static_cast<float>(j * 0.06666667 * 6.283184 + 0.2 * r2);
       const float radius = static_cast<float>(0.1 + 0.03 * std::sin(3 * phi + phasea) *
                                                         std::sin(3 * theta + phaseb));
-      glColor3f(0.4f, 0.4f, 0.4f);
+      spritecolour(0.4f, 0.4f, 0.4f);
       const float r3 = randfloat();
       rendersprite(radius * std::cos(phi) * std::sin(theta), radius * std::cos(theta),
                    -radius * std::sin(phi) * std::sin(theta), static_cast<float>(r3 * 6.283184),
@@ -237,7 +237,7 @@ void renderworm_2(float p, float x, float y, float z, float m) {
                                          static_cast<float>(0.02 * std::sin(psi - 36 * p)), m);
       const float sz = cosineinterpolate(-radius * std::sin(phi) * std::sin(theta),
                                          static_cast<float>(0.02 * std::sin(psi + 43 * p)), m);
-      glColor3f(grey, grey, grey);
+      spritecolour(grey, grey, grey);
       rendersprite(sx, sy, sz, static_cast<float>(r4 * 6.283184), 0.07f);
     }
   }

@@ -15,6 +15,9 @@
 namespace glcalllog {
 inline bool logging = false;
 inline std::vector<std::string> calls;
+// Array draws are logged as the glVertex3f calls that would send the same positions.
+inline const char* positions = nullptr;
+inline GLsizei positionstride = 0;
 
 template <typename... Args>
 void note(const char* name, Args... args) {
@@ -104,6 +107,20 @@ void glTexGeni(GLenum c, GLenum name, GLint value) { GLCALL_FORWARD(glTexGeni, c
 void glActiveTextureARB(GLenum unit) { GLCALL_FORWARD(glActiveTextureARB, unit); }
 void glMultiTexCoord2fARB(GLenum unit, GLfloat s, GLfloat t) {
   GLCALL_FORWARD(glMultiTexCoord2fARB, unit, s, t);
+}
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const void* data) {
+  glcalllog::positions = static_cast<const char*>(data);
+  glcalllog::positionstride = stride ? stride : size * GLsizei(sizeof(GLfloat));
+  static const auto next = reinterpret_cast<decltype(&glVertexPointer)>(dlsym(RTLD_NEXT, "glVertexPointer"));
+  next(size, type, stride, data);
+}
+void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+  for (GLint i = first; i < first + count; ++i) {
+    const auto* v = reinterpret_cast<const GLfloat*>(glcalllog::positions + i * glcalllog::positionstride);
+    glcalllog::note("glVertex3f", v[0], v[1], v[2]);
+  }
+  static const auto next = reinterpret_cast<decltype(&glDrawArrays)>(dlsym(RTLD_NEXT, "glDrawArrays"));
+  next(mode, first, count);
 }
 }
 #undef GLCALL_FORWARD

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -10,6 +11,7 @@ namespace {
 constexpr float fullturn = 6.283184f;
 constexpr int modelcapacity = 256;
 constexpr unsigned int stencilcapacity = 1000;
+constexpr int drawpiece = 240;  // vertices: whole quads and whole triangles
 
 std::unique_ptr<Model[]> objects;
 int obji = 0;
@@ -23,13 +25,56 @@ float rlightpos[4] = {0, 0, 0, 0};
 float lighta[4] = {0, 0, 0, 0};
 float lightd[4] = {0, 0, 0, 0};
 
-void spherevertex(float r, float a, float b, float s) {
+// Spheres are the same every frame for the same size and count: their vertices (normal, texture
+// coordinate, position) are worked out once and kept.
+constexpr Interleaved spherelayout{8, 3, -1, 0, 0, 5};
+
+struct SphereMesh {
+  float size;
+  int n;
+  std::vector<float> vertices;
+};
+std::vector<SphereMesh> spheres;
+
+void spherevertex(std::vector<float>& out, float r, float a, float b, float s) {
   const float nx = -std::sin(a) * std::cos(b);
   const float ny = std::cos(a);
   const float nz = -std::sin(a) * std::sin(b);
-  glNormal3f(nx, ny, nz);
-  glMultiTexCoord2fARB(GL_TEXTURE0_ARB, s, (1 + std::cos(a)) * 0.5f);
-  glVertex3f(r * nx, r * ny, r * nz);
+  out.insert(out.end(), {nx, ny, nz, s, (1 + std::cos(a)) * 0.5f, r * nx, r * ny, r * nz});
+}
+
+std::vector<float> spherevertices(float size, int n) {
+  std::vector<float> out;
+  if (n < 1) return out;
+  const float r = size * 0.5f;
+  const float step = fullturn / n;
+  const float inv = 1.0f / n;
+  float a = 0;
+  for (int i = 0; i < n; ++i) {
+    const float a2 = a + step;
+    float b = 0;
+    for (int j = 0; j < n; ++j) {
+      const float b2 = b + step;
+      const float s = j * inv;
+      const float s2 = (j + 1) * inv;
+      spherevertex(out, r, a, b2, s2);
+      spherevertex(out, r, a, b, s);
+      spherevertex(out, r, a2, b, s);
+      spherevertex(out, r, a, b2, s2);
+      spherevertex(out, r, a2, b, s);
+      spherevertex(out, r, a2, b2, s2);
+      b = b2;
+    }
+    a = a2;
+  }
+  return out;
+}
+
+const std::vector<float>& spheremesh(float size, int n) {
+  for (const SphereMesh& mesh : spheres)
+    if (mesh.size == size && mesh.n == n) return mesh.vertices;
+  spheres.push_back(SphereMesh{size, n, spherevertices(size, n)});
+  return spheres.back().vertices;
 }
 
 void place(float tx, float ty, float tz, float rx, float ry, float rz) {
@@ -130,31 +175,44 @@ void darkenshadows() {
 // The polar angle sweeps a full turn, so the sphere is built twice: once facing inward, once
 // outward, and with culling on one covering shows from either side.
 void sphere(float size, int n) {
-  glBegin(GL_TRIANGLES);
-  if (n >= 1) {
-    const float r = size * 0.5f;
-    const float step = fullturn / n;
-    const float inv = 1.0f / n;
-    float a = 0;
-    for (int i = 0; i < n; ++i) {
-      const float a2 = a + step;
-      float b = 0;
-      for (int j = 0; j < n; ++j) {
-        const float b2 = b + step;
-        const float s = j * inv;
-        const float s2 = (j + 1) * inv;
-        spherevertex(r, a, b2, s2);
-        spherevertex(r, a, b, s);
-        spherevertex(r, a2, b, s);
-        spherevertex(r, a, b2, s2);
-        spherevertex(r, a2, b, s);
-        spherevertex(r, a2, b2, s2);
-        b = b2;
-      }
-      a = a2;
-    }
+  const std::vector<float>& mesh = spheremesh(size, n);
+  if (mesh.empty()) return;
+  const int count = static_cast<int>(mesh.size()) / spherelayout.stride;
+  drawinterleaved(GL_TRIANGLES, mesh.data(), count, spherelayout);
+  // The last vertex's normal and coordinate stay current, as after immediate vertices.
+  const float* last = &mesh[mesh.size() - spherelayout.stride];
+  glNormal3f(last[0], last[1], last[2]);
+  glMultiTexCoord2fARB(GL_TEXTURE0_ARB, last[3], last[4]);
+}
+
+void drawinterleaved(unsigned int mode, const float* data, int count, const Interleaved& layout) {
+  const GLsizei stride = layout.stride * static_cast<GLsizei>(sizeof(float));
+  if (layout.texcoord >= 0) {
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, data + layout.texcoord);
   }
-  glEnd();
+  if (layout.colour >= 0) {
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(layout.coloursize, GL_FLOAT, stride, data + layout.colour);
+  }
+  if (layout.normal >= 0) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, stride, data + layout.normal);
+  }
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, stride, data + layout.position);
+  // Lists of quads or triangles go in pieces: a software rasterizer shades and clips all of a
+  // draw's vertices before it sets up any primitive, and in pieces that work stays in the cache
+  // (on llvmpipe the snow and floor cost the main thread about half as much). Same primitives,
+  // same order.
+  const bool list = mode == GL_QUADS || mode == GL_TRIANGLES;
+  const int piece = list ? drawpiece : count;
+  for (int first = 0; first < count; first += piece)
+    glDrawArrays(mode, first, std::min(piece, count - first));
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
 void sphere(float size, float tx, float ty, float tz, float rx, float ry, float rz, int n) {
@@ -289,6 +347,8 @@ int initprimitives() {
 }
 
 void freeprimitives() {
+  spheres.clear();
+  spheres.shrink_to_fit();
   objects.reset();
   obji = 0;
 }

@@ -22,6 +22,19 @@ void ring(float x, float y, float z, float r1, float r2, int n);
 // Vertices only: the caller opens GL_LINES.
 void linering(float x, float y, float z, float r, int n);
 
+// One draw of count vertices from interleaved floats, stride floats apart. An attribute whose
+// offset is negative is not sent, so its current value applies to every vertex, as it would to
+// immediate vertices that never set it. Leaves every client array off.
+struct Interleaved {
+  int stride;
+  int texcoord;  // two floats, texture unit 0
+  int colour;
+  int coloursize;
+  int normal;
+  int position;  // three floats
+};
+void drawinterleaved(unsigned int mode, const float* data, int count, const Interleaved& layout);
+
 void setuptex(int tex);
 void setupmultitex(int tex0, int tex1);
 void resettex();

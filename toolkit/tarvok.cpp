@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "font.h"
+#include "objects.h"
 
 namespace {
 int scrw = 1024;
@@ -20,6 +22,30 @@ bool driverFallback = false;
 bool demodone = false;
 
 float smatrix[16];
+
+// The sprite batch: texture coordinate, colour and position of every corner, gathered here and sent
+// in one draw when the batch ends. The vector keeps its room from frame to frame.
+constexpr Interleaved spritelayout{9, 0, 2, 4, -1, 6};
+std::vector<float> spritevertices;
+float spritergba[4] = {1, 1, 1, 1};
+bool spritecoloured = false;
+
+void spritevertex(float s, float t, float x, float y, float z) {
+  const float* c = spritergba;
+  spritevertices.insert(spritevertices.end(), {s, t, c[0], c[1], c[2], c[3], x, y, z});
+}
+
+// A batch given no colour draws in the current one as a constant, as immediate vertices without a
+// colour of their own do: rasterizers may round an interpolated colour a step differently.
+void drawsprites() {
+  if (spritevertices.empty()) return;
+  Interleaved layout = spritelayout;
+  if (!spritecoloured) layout.colour = -1;
+  const int count = static_cast<int>(spritevertices.size()) / layout.stride;
+  drawinterleaved(GL_QUADS, spritevertices.data(), count, layout);
+  // What the last corner would have left current, had the corners gone one call at a time.
+  glTexCoord2f(0, 1);
+}
 }  // namespace
 
 void setscrd(int w, int h) {
@@ -73,7 +99,18 @@ void beginsprites(unsigned int texture) {
   glLoadIdentity();
   glBindTexture(GL_TEXTURE_2D, texture);
   glEnable(GL_TEXTURE_2D);
-  glBegin(GL_QUADS);
+  // Sprites take the current colour until the batch is given one.
+  glGetFloatv(GL_CURRENT_COLOR, spritergba);
+  spritecoloured = false;
+  spritevertices.clear();
+}
+
+void spritecolour(float r, float g, float b) {
+  spritergba[0] = r;
+  spritergba[1] = g;
+  spritergba[2] = b;
+  spritergba[3] = 1;
+  spritecoloured = true;
 }
 
 void rendersprite(float x, float y, float z, float angle, float size) {
@@ -82,14 +119,10 @@ void rendersprite(float x, float y, float z, float angle, float size) {
   const float ey = m[1] * x + m[5] * y + m[9] * z + m[13];
   const float ez = m[2] * x + m[6] * y + m[10] * z + m[14];
   if (angle == 0) {
-    glTexCoord2f(0, 0);
-    glVertex3f(ex - size, ey - size, ez);
-    glTexCoord2f(1, 0);
-    glVertex3f(ex + size, ey - size, ez);
-    glTexCoord2f(1, 1);
-    glVertex3f(ex + size, ey + size, ez);
-    glTexCoord2f(0, 1);
-    glVertex3f(ex - size, ey + size, ez);
+    spritevertex(0, 0, ex - size, ey - size, ez);
+    spritevertex(1, 0, ex + size, ey - size, ez);
+    spritevertex(1, 1, ex + size, ey + size, ez);
+    spritevertex(0, 1, ex - size, ey + size, ez);
     return;
   }
   // Turned sprites start from the top-left corner, so their texture is mirrored top to bottom.
@@ -97,14 +130,13 @@ void rendersprite(float x, float y, float z, float angle, float size) {
   const float s = std::sin(angle);
   const float corners[4][4] = {
       {0, 0, -size, size}, {1, 0, size, size}, {1, 1, size, -size}, {0, 1, -size, -size}};
-  for (const auto& k : corners) {
-    glTexCoord2f(k[0], k[1]);
-    glVertex3f(ex + (k[2] * c - k[3] * s), ey + (k[2] * s + k[3] * c), ez);
-  }
+  for (const auto& k : corners)
+    spritevertex(k[0], k[1], ex + (k[2] * c - k[3] * s), ey + (k[2] * s + k[3] * c), ez);
 }
 
 void endsprites() {
-  glEnd();
+  drawsprites();
+  if (spritecoloured) glColor3f(spritergba[0], spritergba[1], spritergba[2]);
   glDisable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, 0);
   glPopMatrix();

@@ -22,7 +22,10 @@ void perspective2DBegin(const int& w, const int& h);
 void perspective2DEnd();
 void viewReset();
 
+// The batch is drawn at endsprites. Sprites take the current colour until spritecolour gives the
+// ones that follow another; the last colour given stays current after the batch.
 void beginsprites(unsigned int texture);
+void spritecolour(float r, float g, float b);
 void rendersprite(float x, float y, float z, float angle, float size);
 void endsprites();
 
