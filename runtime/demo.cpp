@@ -1,16 +1,16 @@
-#include "demo.h"
+#include "runtime/demo.h"
 
 #include <GL/gl.h>
 
-#include "font.h"
-#include "objects.h"
-#include "player.h"
-#include "seam.h"
-#include "sound.h"
-#include "startup.h"
-#include "tarvok.h"
-#include "texman.h"
-#include "timer.h"
+#include "toolkit/font.h"
+#include "toolkit/objects.h"
+#include "runtime/player.h"
+#include "runtime/seam.h"
+#include "runtime/sound.h"
+#include "runtime/startup.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
+#include "runtime/timer.h"
 
 const float playerRewindTime = -0.0f;
 const char* const songname = "data/zib-dovrin-halvenmoor.mp3";

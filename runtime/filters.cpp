@@ -1,14 +1,14 @@
-#include "filters.h"
+#include "runtime/filters.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdlib>
 
-#include "borders.h"
-#include "tarvok.h"
-#include "texman.h"
-#include "timer.h"
+#include "scenes/borders.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
+#include "runtime/timer.h"
 
 namespace {
 constexpr int maintexsize = 2048;

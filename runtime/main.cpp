@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "demo.h"
-#include "dialog.h"
-#include "seam.h"
-#include "tarvok.h"
+#include "runtime/demo.h"
+#include "setup/dialog.h"
+#include "runtime/seam.h"
+#include "toolkit/tarvok.h"
 
 namespace {
 constexpr int keepgoing = -1;

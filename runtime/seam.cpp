@@ -1,4 +1,4 @@
-#include "seam.h"
+#include "runtime/seam.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>

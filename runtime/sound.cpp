@@ -1,4 +1,4 @@
-#include "sound.h"
+#include "runtime/sound.h"
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>

@@ -1,6 +1,6 @@
-#include "timer.h"
+#include "runtime/timer.h"
 
-#include "seam.h"
+#include "runtime/seam.h"
 
 namespace {
 float starttime = 0;

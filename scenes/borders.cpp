@@ -1,4 +1,4 @@
-#include "borders_internal.h"
+#include "scenes/borders_internal.h"
 
 #include <GL/gl.h>
 
@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tarvok.h"
-#include "timer.h"
-#include "timeline.h"
+#include "toolkit/tarvok.h"
+#include "runtime/timer.h"
+#include "runtime/timeline.h"
 
 const char* const closingdate = "2ND MORVA 2008 ";
 const char* const closingdays = "FROM 6TH TO 8TH JUNE ";

@@ -1,7 +1,7 @@
 #pragma once
 // The date counter's workings, open to its tests: the generated run of dates, the rows chosen for
 // a frame, the glyphs and the closing text.
-#include "borders.h"
+#include "scenes/borders.h"
 
 struct Date {
   int day;    // 1 to 31

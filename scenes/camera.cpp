@@ -1,4 +1,4 @@
-#include "camera_internal.h"
+#include "scenes/camera_internal.h"
 
 #include <GL/gl.h>
 
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "tarvok.h"
-#include "timeline.h"
+#include "toolkit/tarvok.h"
+#include "runtime/timeline.h"
 
 namespace {
 constexpr double orbitend = timeline::cellsin;

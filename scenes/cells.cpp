@@ -1,12 +1,12 @@
-#include "cells.h"
+#include "scenes/cells.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdlib>
 
-#include "tarvok.h"
-#include "texman.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 namespace {
 unsigned int ctex = 0;

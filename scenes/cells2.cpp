@@ -1,4 +1,4 @@
-#include "cells2.h"
+#include "scenes/cells2.h"
 
 #include <GL/gl.h>
 
@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "objects.h"
-#include "tarvok.h"
-#include "texman.h"
+#include "toolkit/objects.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 const point3d cellPath[cellcount + 1] = {
     {0.4f, 0, 0, 0},

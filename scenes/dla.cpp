@@ -1,12 +1,12 @@
-#include "dla_internal.h"
+#include "scenes/dla_internal.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdlib>
 
-#include "tarvok.h"
-#include "texman.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 namespace {
 unsigned int ddlatex1 = 0;

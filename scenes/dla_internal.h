@@ -2,7 +2,7 @@
 // The growth's lattice walk and aggregate, open to its tests.
 #include <vector>
 
-#include "dla.h"
+#include "scenes/dla.h"
 
 constexpr int dlaparticles = 1600;
 constexpr int dlaside = 70;

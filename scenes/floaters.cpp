@@ -1,12 +1,12 @@
-#include "floaters.h"
+#include "scenes/floaters.h"
 
 #include <GL/gl.h>
 
 #include <vector>
 
-#include "objects.h"
-#include "tarvok.h"
-#include "texman.h"
+#include "toolkit/objects.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 namespace {
 unsigned int ftex = 0;

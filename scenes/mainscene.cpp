@@ -1,4 +1,4 @@
-#include "mainscene.h"
+#include "scenes/mainscene.h"
 
 #include <GL/gl.h>
 
@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "objects.h"
-#include "tarvok.h"
-#include "texman.h"
-#include "timeline.h"
+#include "toolkit/objects.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
+#include "runtime/timeline.h"
 
 namespace {
 unsigned int mfloortex = 0;

@@ -1,12 +1,12 @@
-#include "particles.h"
+#include "scenes/particles.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdlib>
 
-#include "tarvok.h"
-#include "texman.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 namespace {
 unsigned int pparttex = 0;

@@ -1,4 +1,4 @@
-#include "static_internal.h"
+#include "scenes/static_internal.h"
 
 #include <GL/gl.h>
 
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tarvok.h"
-#include "timeline.h"
+#include "toolkit/tarvok.h"
+#include "runtime/timeline.h"
 
 namespace {
 constexpr int noisetextures = 6;

@@ -1,6 +1,6 @@
 #pragma once
 // The static's schedule and drawing at a given demo time, open to its tests.
-#include "static.h"
+#include "scenes/static.h"
 
 // The noise schedule: whether the static shows at demo time t and with what strength.
 bool staticstrength(double t, float& strength);

@@ -1,4 +1,4 @@
-#include "worms_internal.h"
+#include "scenes/worms_internal.h"
 
 #include <GL/gl.h>
 
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tarvok.h"
-#include "texman.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 namespace {
 unsigned int wwormtex = 0;

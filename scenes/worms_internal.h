@@ -1,6 +1,6 @@
 #pragma once
 // The worm's feeler timing and spark bursts, open to its tests.
-#include "worms.h"
+#include "scenes/worms.h"
 
 // A feeler d time units after its start: 0 to 1 over 0.03, held, back to 0 over the last 0.03.
 float feelerreach(float d);

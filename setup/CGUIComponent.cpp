@@ -1,12 +1,12 @@
-#include "CGUIComponent.h"
+#include "setup/CGUIComponent.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <utility>
 
-#include "CGUIMouse.h"
-#include "rasterfont.h"
+#include "setup/CGUIMouse.h"
+#include "setup/rasterfont.h"
 
 namespace {
 constexpr int cellwidth = 10;  // pixels per character of a label

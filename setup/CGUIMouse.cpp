@@ -1,4 +1,4 @@
-#include "CGUIMouse.h"
+#include "setup/CGUIMouse.h"
 
 CGUIMouse GUIMouseEvent;
 

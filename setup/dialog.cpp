@@ -1,15 +1,15 @@
-#include "dialog.h"
+#include "setup/dialog.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <cstdio>
 
-#include "CGUIMouse.h"
-#include "demo.h"
-#include "rasterfont.h"
-#include "seam.h"
-#include "tarvok.h"
+#include "setup/CGUIMouse.h"
+#include "runtime/demo.h"
+#include "setup/rasterfont.h"
+#include "runtime/seam.h"
+#include "toolkit/tarvok.h"
 
 namespace {
 constexpr int firstresolution = 0;

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "CGUIComponent.h"
+#include "setup/CGUIComponent.h"
 
 constexpr int dialogwidth = 350;
 constexpr int dialogheight = 130;

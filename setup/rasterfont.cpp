@@ -1,4 +1,4 @@
-#include "rasterfont.h"
+#include "setup/rasterfont.h"
 
 #include <GL/gl.h>
 

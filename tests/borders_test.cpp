@@ -9,10 +9,10 @@
 #include <string>
 #include <utility>
 
-#include "borders_internal.h"
+#include "scenes/borders_internal.h"
 #include "offscreen.h"
-#include "seam.h"
-#include "timer.h"
+#include "runtime/seam.h"
+#include "runtime/timer.h"
 
 namespace {
 std::string textof(const Date& date) {

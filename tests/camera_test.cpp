@@ -6,9 +6,9 @@
 #include <array>
 #include <cmath>
 
-#include "camera_internal.h"
+#include "scenes/camera_internal.h"
 #include "scenecheck.h"
-#include "tarvok.h"
+#include "toolkit/tarvok.h"
 
 namespace {
 using Matrix = std::array<float, 16>;

@@ -1,12 +1,12 @@
 // The cell sequence: the spline, the cell sprites, the trail balls and the four cell entries.
-#include "cells2.h"
+#include "scenes/cells2.h"
 
 #include <cmath>
 #include <tuple>
 
 #include "glcalllog.h"
 #include "offscreen.h"
-#include "player.h"
+#include "runtime/player.h"
 
 namespace {
 using glcalllog::record;

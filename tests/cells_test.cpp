@@ -5,10 +5,10 @@
 
 #include <vector>
 
-#include "camera_internal.h"
-#include "cells.h"
+#include "scenes/camera_internal.h"
+#include "scenes/cells.h"
 #include "scenecheck.h"
-#include "tarvok.h"
+#include "toolkit/tarvok.h"
 
 namespace {
 std::vector<unsigned char> drawn(void (*scene)(float), float p) {

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "CGUIMouse.h"
-#include "dialog.h"
-#include "tarvok.h"
+#include "setup/CGUIMouse.h"
+#include "setup/dialog.h"
+#include "toolkit/tarvok.h"
 
 namespace {
 constexpr int nowhere = -1;

@@ -1,6 +1,6 @@
 // The growth: the aggregate against a direct implementation of the walk, its shape, and the
 // display of particles and strings.
-#include "dla_internal.h"
+#include "scenes/dla_internal.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 
 #include "glcalllog.h"
 #include "offscreen.h"
-#include "tarvok.h"
+#include "toolkit/tarvok.h"
 
 namespace {
 using glcalllog::count;

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "filters.h"
+#include "runtime/filters.h"
 #include "offscreen.h"
-#include "seam.h"
-#include "tarvok.h"
-#include "timer.h"
+#include "runtime/seam.h"
+#include "toolkit/tarvok.h"
+#include "runtime/timer.h"
 
 namespace {
 // Black frame with a white square from (200, 200) to (300, 300) and a brown strip at the bottom,

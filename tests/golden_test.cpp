@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frameio.h"
+#include "tools/frameio.h"
 #include "offscreen.h"
 
 namespace {

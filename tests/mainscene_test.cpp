@@ -9,8 +9,8 @@
 #include <cmath>
 #include <vector>
 
-#include "camera_internal.h"
-#include "mainscene.h"
+#include "scenes/camera_internal.h"
+#include "scenes/mainscene.h"
 #include "scenecheck.h"
 
 namespace {

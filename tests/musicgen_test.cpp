@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "demo.h"
+#include "runtime/demo.h"
 #include "mp3decode.h"
-#include "musicgen/loudness.h"
+#include "tools/musicgen/loudness.h"
 
 namespace fs = std::filesystem;
 using mp3decode::level;

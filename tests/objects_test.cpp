@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "objects.h"
+#include "toolkit/objects.h"
 #include "offscreen.h"
 
 namespace {

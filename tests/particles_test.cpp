@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "camera_internal.h"
-#include "floaters.h"
-#include "particles.h"
+#include "scenes/camera_internal.h"
+#include "scenes/floaters.h"
+#include "scenes/particles.h"
 #include "scenecheck.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "offscreen.h"
-#include "player.h"
-#include "seam.h"
-#include "timer.h"
+#include "runtime/player.h"
+#include "runtime/seam.h"
+#include "runtime/timer.h"
 
 namespace {
 // The demo's start-up registers the production's score once per test program.

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "CGUIComponent.h"
+#include "setup/CGUIComponent.h"
 #include "offscreen.h"
-#include "rasterfont.h"
+#include "setup/rasterfont.h"
 
 namespace {
 constexpr int viewwidth = 350, viewheight = 130;

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "demo.h"
+#include "runtime/demo.h"
 #include "mp3decode.h"
 #include "offscreen.h"
-#include "seam.h"
-#include "sound.h"
-#include "tarvok.h"
-#include "timer.h"
+#include "runtime/seam.h"
+#include "runtime/sound.h"
+#include "toolkit/tarvok.h"
+#include "runtime/timer.h"
 
 namespace fs = std::filesystem;
 using mp3decode::rate;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scenecheck.h"
-#include "static_internal.h"
+#include "scenes/static_internal.h"
 
 namespace {
 constexpr int side = 512;

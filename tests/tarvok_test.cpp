@@ -9,7 +9,7 @@
 #include <string>
 
 #include "offscreen.h"
-#include "tarvok.h"
+#include "toolkit/tarvok.h"
 
 TEST(Easing, CurvesMeetTheirEndsAndMiddlesUnclamped) {
   EXPECT_NEAR(cosineinterpolate(2, 6, 0.5f), 4, 1e-6);

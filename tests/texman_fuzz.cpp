@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "texman.h"
+#include "toolkit/texman.h"
 
 // The loader's calls into GL, answered here without a driver. The upload reads every texel it is
 // handed, so that a buffer shorter than size x size words shows under AddressSanitizer.

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "file.h"
+#include "toolkit/file.h"
 #include "offscreen.h"
-#include "texman_internal.h"
+#include "toolkit/texman_internal.h"
 
 namespace {
 using Bytes = std::vector<unsigned char>;

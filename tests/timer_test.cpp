@@ -1,8 +1,8 @@
 // The demo clock over a hand-driven tick source.
 #include <gtest/gtest.h>
 
-#include "seam.h"
-#include "timer.h"
+#include "runtime/seam.h"
+#include "runtime/timer.h"
 
 namespace {
 float timeafter(unsigned int startms, float offset, unsigned int nowms) {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "Vector.h"
+#include "toolkit/Vector.h"
 
 namespace {
 void expectvector(const Vector& v, float x, float y, float z) {

@@ -9,9 +9,9 @@
 #include <map>
 #include <vector>
 
-#include "dialog.h"
-#include "offline.h"
-#include "rasterfont.h"
+#include "setup/dialog.h"
+#include "tools/offline.h"
+#include "setup/rasterfont.h"
 
 namespace {
 using GlState = std::map<GLenum, std::vector<double>>;

@@ -1,5 +1,5 @@
 // The worm: feeler timing and paths, the spark bursts and the three worm entries.
-#include "worms_internal.h"
+#include "scenes/worms_internal.h"
 
 #include <algorithm>
 #include <cmath>

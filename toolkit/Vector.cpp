@@ -1,4 +1,4 @@
-#include "Vector.h"
+#include "toolkit/Vector.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "file.h"
+#include "toolkit/file.h"
 
 int readbyte(FILE* f) {
   const int c = std::fgetc(f);

@@ -1,4 +1,4 @@
-#include "font.h"
+#include "toolkit/font.h"
 
 #include <GL/gl.h>
 

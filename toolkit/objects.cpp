@@ -1,4 +1,4 @@
-#include "objects.h"
+#include "toolkit/objects.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "Vector.h"
+#include "toolkit/Vector.h"
 // Immediate-mode primitives, texture-unit set-up, the model table and stencil shadows.
 
 // Primitives. Sizes are full extents (edge lengths, diameters); the placed forms push the

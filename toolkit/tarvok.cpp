@@ -1,4 +1,4 @@
-#include "tarvok.h"
+#include "toolkit/tarvok.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "font.h"
-#include "objects.h"
+#include "toolkit/font.h"
+#include "toolkit/objects.h"
 
 namespace {
 int scrw = 1024;

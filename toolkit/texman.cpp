@@ -1,4 +1,4 @@
-#include "texman_internal.h"
+#include "toolkit/texman_internal.h"
 
 #include <GL/gl.h>
 #include <png.h>

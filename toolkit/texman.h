@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "file.h"
+#include "toolkit/file.h"
 
 void inittexman();
 void freetexman();

@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "demo.h"
-#include "offline.h"
-#include "player.h"
-#include "seam.h"
-#include "sound.h"
-#include "startup.h"
-#include "tarvok.h"
-#include "timer.h"
+#include "runtime/demo.h"
+#include "tools/offline.h"
+#include "runtime/player.h"
+#include "runtime/seam.h"
+#include "runtime/sound.h"
+#include "runtime/startup.h"
+#include "toolkit/tarvok.h"
+#include "runtime/timer.h"
 
 namespace {
 constexpr double lasttime = 158.0;

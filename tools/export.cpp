@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "demo.h"
-#include "exportmedia.h"
-#include "frameio.h"
-#include "offline.h"
-#include "seam.h"
+#include "runtime/demo.h"
+#include "tools/exportmedia.h"
+#include "tools/frameio.h"
+#include "tools/offline.h"
+#include "runtime/seam.h"
 
 namespace {
 constexpr double lasttime = 158.0;

@@ -1,4 +1,4 @@
-#include "exportmedia.h"
+#include "tools/exportmedia.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

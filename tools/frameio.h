@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "wholefile.h"
+#include "tools/wholefile.h"
 
 // The current framebuffer's lower-left width x height pixels as RGB rows, top row first.
 inline std::vector<unsigned char> readframe(int width, int height) {

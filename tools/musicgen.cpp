@@ -13,12 +13,12 @@
 #include <xmmintrin.h>
 #endif
 
-#include "musicgen/encode.h"
-#include "musicgen/master.h"
-#include "musicgen/parallel.h"
-#include "musicgen/score.h"
-#include "musicgen/synth.h"
-#include "musicgen/voices.h"
+#include "tools/musicgen/encode.h"
+#include "tools/musicgen/master.h"
+#include "tools/musicgen/parallel.h"
+#include "tools/musicgen/score.h"
+#include "tools/musicgen/synth.h"
+#include "tools/musicgen/voices.h"
 
 namespace {
 

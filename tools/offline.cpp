@@ -1,4 +1,4 @@
-#include "offline.h"
+#include "tools/offline.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "demo.h"
-#include "dialog.h"
-#include "rasterfont.h"
-#include "seam.h"
-#include "tarvok.h"
-#include "texman.h"
+#include "runtime/demo.h"
+#include "setup/dialog.h"
+#include "setup/rasterfont.h"
+#include "runtime/seam.h"
+#include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 namespace {
 EGLDisplay egldisplay = EGL_NO_DISPLAY;

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "demo.h"
-#include "frameio.h"
-#include "offline.h"
-#include "seam.h"
-#include "timeline.h"
+#include "runtime/demo.h"
+#include "tools/frameio.h"
+#include "tools/offline.h"
+#include "runtime/seam.h"
+#include "runtime/timeline.h"
 
 namespace {
 constexpr double lasttime = timeline::demoend;

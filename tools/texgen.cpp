@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "strokefont.h"
-#include "texgennoise.h"
+#include "tools/strokefont.h"
+#include "tools/texgennoise.h"
 
 namespace {
 using namespace texgen;

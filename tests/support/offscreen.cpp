@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
-#include "demo.h"
-#include "frameio.h"
-#include "offline.h"
-#include "seam.h"
-#include "tarvok.h"
+#include "runtime/demo.h"
+#include "tools/frameio.h"
+#include "tools/offline.h"
+#include "runtime/seam.h"
+#include "toolkit/tarvok.h"
 
 namespace {
 int width = 0;

@@ -1,4 +1,4 @@
-#include "encode.h"
+#include "tools/musicgen/encode.h"
 
 #include <lame/lame.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "synth.h"
+#include "tools/musicgen/synth.h"
 
 namespace musicgen {
 namespace {

@@ -1,13 +1,13 @@
-#include "master.h"
+#include "tools/musicgen/master.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <deque>
 
-#include "loudness.h"
-#include "parallel.h"
-#include "synth.h"
+#include "tools/musicgen/loudness.h"
+#include "tools/musicgen/parallel.h"
+#include "tools/musicgen/synth.h"
 
 namespace musicgen {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "score.h"
-#include "voices.h"
+#include "tools/musicgen/score.h"
+#include "tools/musicgen/voices.h"
 
 namespace musicgen {
 

@@ -1,12 +1,12 @@
-#include "score.h"
+#include "tools/musicgen/score.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 
-#include "synth.h"
-#include "timeline.h"
+#include "tools/musicgen/synth.h"
+#include "runtime/timeline.h"
 
 namespace musicgen {
 namespace {

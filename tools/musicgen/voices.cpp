@@ -1,9 +1,9 @@
-#include "voices.h"
+#include "tools/musicgen/voices.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "synth.h"
+#include "tools/musicgen/synth.h"
 
 namespace musicgen {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "score.h"
+#include "tools/musicgen/score.h"
 
 namespace musicgen {
 
