@@ -27,6 +27,20 @@ inline std::vector<unsigned char> readframe(int width, int height) {
   return pixels;
 }
 
+// A width x height RGB frame at half its size: each pixel the rounded mean of a 2x2 block.
+inline std::vector<unsigned char> halveframe(const std::vector<unsigned char>& frame, int width,
+                                             int height) {
+  const size_t halfwidth = width / 2, halfheight = height / 2, stride = size_t(width) * 3;
+  std::vector<unsigned char> half(halfwidth * halfheight * 3);
+  for (size_t i = 0; i < half.size(); ++i) {
+    const size_t x = i / 3 % halfwidth, y = i / 3 / halfwidth, c = i % 3;
+    const size_t at = 2 * y * stride + 2 * x * 3 + c, below = at + stride;
+    half[i] = static_cast<unsigned char>(
+        (frame[at] + frame[at + 3] + frame[below] + frame[below + 3] + 2) / 4);
+  }
+  return half;
+}
+
 namespace frameio {
 // libpng would print its own words and give up on a short write; the reason goes to the caller.
 inline void pngwrite(png_structp png, png_bytep data, size_t length) {

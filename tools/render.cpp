@@ -28,11 +28,12 @@ int usage(const std::string& why) {
   if (!why.empty()) std::fprintf(stderr, "tessivar-render: %s\n", why.c_str());
   std::fprintf(stderr,
                "usage: tessivar-render [--size WIDTHxHEIGHT] --time SECONDS [--time SECONDS ...]\n"
-               "                       [--repeat N] --out DIRECTORY\n"
+               "                       [--repeat N] [--half] --out DIRECTORY\n"
                "  Renders each demo time (0 to %.0f s) to DIRECTORY/tessivar-SECONDS.png.\n"
                "  --size     picture size, default 1024x768, at most 2048x2048 (the glow needs\n"
                "             400 or more wide)\n"
                "  --repeat   draw each time N times and report frames per second\n"
+               "  --half     write each frame at half the size (2x2 blocks averaged)\n"
                "  Run it from the directory that holds data/.\n",
                lasttime);
   return 2;
@@ -75,6 +76,7 @@ struct Options {
   int width = 1024;
   int height = 768;
   int repeat = 1;
+  bool half = false;
   std::vector<unsigned int> times;  // milliseconds
   std::string out;
 };
@@ -85,6 +87,10 @@ int parseargs(int argc, char** argv, Options& options) {
     const std::string flag = argv[i];
     if (flag == "--help" || flag == "-h") return usage("");
     if (flag.compare(0, 2, "--") != 0) return usage("unexpected argument: " + flag);
+    if (flag == "--half") {
+      options.half = true;
+      continue;
+    }
     if (i + 1 >= argc) return usage(flag + " takes a value");
     const char* value = argv[++i];
     if (flag == "--size") {
@@ -134,8 +140,11 @@ bool renderframe(const Options& options, unsigned int milliseconds) {
     std::printf("%s s at %dx%d: %.1f frames per second\n", seconds, options.width,
                 options.height, options.repeat / took.count());
   const std::string path = options.out + "/tessivar-" + seconds + ".png";
-  const std::vector<unsigned char> frame = readframe(options.width, options.height);
-  const std::string failure = savepng(path, options.width, options.height, 3, frame.data());
+  std::vector<unsigned char> frame = readframe(options.width, options.height);
+  const int scale = options.half ? 2 : 1;
+  if (options.half) frame = halveframe(frame, options.width, options.height);
+  const std::string failure =
+      savepng(path, options.width / scale, options.height / scale, 3, frame.data());
   if (!failure.empty()) {
     std::fprintf(stderr, "tessivar-render: cannot write %s: %s\n", path.c_str(), failure.c_str());
     return false;
