@@ -73,9 +73,7 @@ void buildglow() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glViewport(0, 0, glowtexsize, glowtexsize);
   glEnable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_ALPHA);
   overlayblursweep();
   glBindTexture(GL_TEXTURE_2D, glowtex);
   copyframe(glowtexsize);

@@ -103,9 +103,7 @@ void initcells() { ctex = loadpngtex("data/cella.png", 64); }
 void cells(float p) {
   if (56.475 * p >= 29.043 || p < 0.105) return;
   const float q = static_cast<float>(p - 0.105);
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   rendercells(q);
   // Seeding from the phase gives the strands a new course every frame: they flicker.
   srand(timeseed(q));
@@ -120,9 +118,7 @@ void cells(float p) {
 }
 
 void cells_2(float p) {
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   float c = 0;
   if (p < 1) {
     rendercells(static_cast<float>(0.27 * p + 0.1));

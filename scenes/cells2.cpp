@@ -49,9 +49,7 @@ void cellsprite(float radius, float theta, float phi, float bulge, float angle) 
 void drawcell(float radius, float x, float y, float z, float bulge) {
   glPushMatrix();
   glTranslatef(x, y, z);
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   beginsprites(c2tex);
   const float grey = std::clamp(0.8f * radius, 0.0f, 1.0f);
   for (int i = 1; i <= 10; ++i) {
@@ -67,8 +65,7 @@ void drawcell(float radius, float x, float y, float z, float bulge) {
     }
   }
   endsprites();
-  glDisable(GL_BLEND);
-  glEnable(GL_DEPTH_TEST);
+  endadditive();
   glPopMatrix();
 }
 
@@ -100,9 +97,7 @@ void cellgroup() {
 
 // Adds a faint red texture where the picture is dark and leaves bright areas almost unchanged.
 void backgroundsphere() {
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_ONE_MINUS_DST_COLOR);
   setuptex(c2bgtex);
   glColor3f(0.1f, 0, 0);
   sphere(40, 16);
@@ -227,9 +222,7 @@ void paskapallo(float x, float y, float z, float size, float p) {
 
 void renderlogo(float p) {
   const float offset = static_cast<float>(32 * (p - 0.25) + 4);
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   perspective2DBegin(640, 480);
   const float grey = static_cast<float>(0.6 + 0.2 * std::fabs(std::sin(25 * p)));
   glColor3f(grey, grey, grey);

@@ -66,9 +66,7 @@ void walk(int& x, int& y, int& z) {
 }
 
 void drawparticles(int visible) {
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   beginsprites(ddlatex1);
   // One draw per particle, shown or not, so the strings' seed alone fixes what follows.
   const int stored = static_cast<int>(grown.dlapx.size());

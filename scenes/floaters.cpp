@@ -31,9 +31,7 @@ void floaters(float) {
   glGetFloatv(GL_MODELVIEW_MATRIX, m);
   glPushMatrix();
   glLoadIdentity();
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   glBindTexture(GL_TEXTURE_2D, ftex);
   glEnable(GL_TEXTURE_2D);
   speckvertices.clear();
@@ -55,8 +53,7 @@ void floaters(float) {
   drawinterleaved(GL_QUADS, speckvertices.data(), 4 * specks, specklayout);
   glTexCoord2f(0, 1);  // the last corner's coordinate stays current, as after immediate vertices
   glDisable(GL_TEXTURE_2D);
-  glDisable(GL_BLEND);
-  glEnable(GL_DEPTH_TEST);
+  endadditive();
   glPopMatrix();
 }
 

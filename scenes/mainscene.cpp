@@ -156,9 +156,7 @@ void rendersnow(float p, float ground) {
     burstscale = (p - 0.995f) * 80 + 1;
     drop = (p - 0.995f) * 0.04f;
   }
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   beginsprites(msnowtex);
   // Every frame starts from seed 0, so each flake keeps its own random values.
   srand(0);

@@ -22,9 +22,7 @@ void fadetoblack(float a) {
 
 void renderparticles(float t, float h) {
   const float spread = t <= 1 ? 1.1f : 480 * (t - 1) + 1.1f;
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   beginsprites(pparttex);
   srand(0);
   for (int i = 0; i < count; ++i) {

@@ -96,9 +96,7 @@ void pstaticat(double t) {
   float strength = 0;
   if (!staticstrength(t, strength) || statictex.empty()) return;
   glLoadIdentity();
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, statictex[texi]);
   glEnable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 0.3f * strength);

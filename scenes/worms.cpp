@@ -75,9 +75,7 @@ void drawfeeler(int i, int segments, float x, float y, float z) {
 }
 
 void beginglow() {
-  glDisable(GL_DEPTH_TEST);
-  glBlendFunc(GL_SRC_COLOR, GL_ONE);
-  glEnable(GL_BLEND);
+  beginadditive(GL_SRC_COLOR);
   std::srand(0);
 }
 

@@ -159,6 +159,17 @@ float sineinterpolate2(float a, float b, float x) {
 
 float randfloat() { return static_cast<float>((std::rand() % 25000) * 0.00004); }
 
+void beginadditive(unsigned int src) {
+  glDisable(GL_DEPTH_TEST);
+  glBlendFunc(src, GL_ONE);
+  glEnable(GL_BLEND);
+}
+
+void endadditive() {
+  glDisable(GL_BLEND);
+  glEnable(GL_DEPTH_TEST);
+}
+
 int timeseed(float t) { return static_cast<int>(static_cast<double>(t) * 100000.0); }
 
 namespace {

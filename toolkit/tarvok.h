@@ -37,6 +37,11 @@ float randfloat();
 // exactly and truncated towards zero (at 100 s that is 10000000).
 int timeseed(float t);
 
+// Additive light: the depth test off and the blend (src, GL_ONE) on; endadditive turns blending
+// off and the depth test back on, as every scene leaves them.
+void beginadditive(unsigned int src);
+void endadditive();
+
 // Fades and flashes: one 640 x 480 overlay quad in the current colour, alpha-blended over the
 // picture with the depth test off; leaves blending off and the depth test on.
 void fullscreenfade();
