@@ -5,8 +5,6 @@
 // Writes DATADIR/<name>.png for every image the demo loads and, with --sheet, one contact sheet
 // that shows them side by side with their names. Each file is written under a temporary name and
 // renamed into place, so a demo or test reading DATADIR never sees half an image.
-#include <png.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "tools/frameio.h"
 #include "tools/strokefont.h"
 #include "tools/texgennoise.h"
 
@@ -379,41 +378,10 @@ const Entry entries[] = {
     {"worma", 128, drawworma},   {"splatb", 32, drawsplatb}, {"celld", 64, drawcelld},
 };
 
-// Encodes the image as 8-bit RGB PNG into an open file.
-bool encodepng(FILE* file, const Image& image) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    return false;
-  }
-  const std::vector<unsigned char> rows = image.bytes();
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, image.width(), image.height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < image.height(); ++y)
-    png_write_row(png,
-                  const_cast<png_bytep>(rows.data() + static_cast<size_t>(y) * image.width() * 3));
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
-// Writes the PNG under a temporary name beside the target, then renames it into place.
+// Writes the PNG whole under its name, or leaves nothing new there.
 bool writeimage(const std::string& path, const Image& image) {
-  const std::string temporary = path + ".tmp" + std::to_string(getpid());
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  const bool encoded = encodepng(file, image);
-  if (std::fclose(file) == 0 && encoded && std::rename(temporary.c_str(), path.c_str()) == 0)
-    return true;
-  std::remove(temporary.c_str());
-  return false;
+  const std::vector<unsigned char> rows = image.bytes();
+  return savepng(path, image.width(), image.height(), 3, rows.data()).empty();
 }
 
 // ---- contact sheet ---------------------------------------------------------------------------
