@@ -1,4 +1,4 @@
-#include "setup/dialog.h"
+#include "setup/dialog_internal.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "setup/CGUIMouse.h"
-#include "setup/dialog.h"
+#include "setup/dialog_internal.h"
 #include "toolkit/tarvok.h"
 
 namespace {

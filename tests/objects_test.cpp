@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "toolkit/objects.h"
+#include "toolkit/objects_internal.h"
 #include "offscreen.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "toolkit/objects.h"
+#include "toolkit/objects_internal.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -379,8 +379,6 @@ Model* getmodel(int model) {
   if (!objects || model < 0 || model >= modelcapacity) return nullptr;
   return &objects[model];
 }
-
-int getmodelcount() { return obji; }
 
 void rendermodel(int model, float size) {
   if (!objects || model < 0 || model >= obji) return;

@@ -68,7 +68,6 @@ void freeprimitives();
 int createcube();
 // The stored model, for the shadow code and for checks; null for an index not in use.
 Model* getmodel(int model);
-int getmodelcount();
 void rendermodel(int model, float size);
 void rendermodel(int model, float size, float tx, float ty, float tz, float rx, float ry,
                  float rz);
@@ -85,7 +84,6 @@ void freestencil();
 void startstencil();
 bool getstencil();
 void addstencilobj(int model);
-unsigned int getstencilcount();
 void setvolumeinfinity(float f);
 float getvolumeinfinity();
 void setlightposition(float* p);
