@@ -9,12 +9,18 @@
 
 #include "offscreen.h"
 
-// The number of rand() values taken since srand(seed), found from the generator's next value.
+// The number of rand() values taken since srand(seed), found from the generator's next three
+// values (which it takes).
 inline int drawssince(unsigned int seed, int limit = 100000) {
-  const int next = std::rand();
+  const int next[3] = {std::rand(), std::rand(), std::rand()};
   std::srand(seed);
-  for (int k = 0; k <= limit; ++k)
-    if (std::rand() == next) return k;
+  int window[3] = {std::rand(), std::rand(), std::rand()};
+  for (int k = 0; k <= limit; ++k) {
+    if (window[0] == next[0] && window[1] == next[1] && window[2] == next[2]) return k;
+    window[0] = window[1];
+    window[1] = window[2];
+    window[2] = std::rand();
+  }
   return -1;
 }
 
