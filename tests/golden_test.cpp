@@ -16,18 +16,6 @@
 namespace {
 constexpr int keptwidth = 320, keptheight = 240;  // the 640 x 480 render, halved
 
-// Each kept pixel is the rounded mean of a 2x2 block of the render.
-std::vector<unsigned char> halve(const std::vector<unsigned char>& frame) {
-  std::vector<unsigned char> kept(size_t(keptwidth) * keptheight * 3);
-  for (size_t i = 0; i < kept.size(); ++i) {
-    const size_t x = i / 3 % keptwidth, y = i / 3 / keptwidth, c = i % 3;
-    const size_t at = ((2 * y) * 2 * keptwidth + 2 * x) * 3 + c, below = at + 2 * keptwidth * 3;
-    kept[i] = static_cast<unsigned char>((frame[at] + frame[at + 3] + frame[below] +
-                                          frame[below + 3] + 2) / 4);
-  }
-  return kept;
-}
-
 bool readreference(const std::string& path, std::vector<unsigned char>& pixels) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
@@ -48,7 +36,8 @@ TEST(GoldenFrames, MatchTheKeptReferences) {
   needdemo(640, 480, true);  // started as scripts/golden.sh's renderer starts it
   // Every listed time is drawn, in order, so that frame-to-frame state matches the renderer's.
   for (const double seconds : times) {
-    const std::vector<unsigned char> kept = halve(demoframe(unsigned(std::lround(seconds * 1000))));
+    const std::vector<unsigned char> kept =
+        halveframe(demoframe(unsigned(std::lround(seconds * 1000))), 640, 480);
     char name[64];
     std::snprintf(name, sizeof name, "tessivar-%07.3f.png", seconds);
     std::vector<unsigned char> reference;

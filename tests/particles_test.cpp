@@ -54,6 +54,7 @@ TEST(Particles, BurstGrowsOutOfASmallBallAndFadesToBlackFromFifteenHundredths) {
   auto corner = [](float p) { return pixelat(particlesover(p, 1), 2, 2).g; };
   EXPECT_EQ(corner(0.1f), 255);
   EXPECT_EQ(corner(0.15f), 255);
+  EXPECT_NEAR(corner(0.175f), 191, 2);
   EXPECT_NEAR(corner(0.2f), 128, 2);
   EXPECT_LE(corner(0.2499f), 1);
 }
