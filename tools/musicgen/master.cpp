@@ -197,7 +197,8 @@ void compress(Stereo& track, float threshold) {
 
 // The wave between samples as a 4x oversampling meter and a player's reconstruction filter see
 // it: a Blackman-windowed sinc over eight samples either side, at a quarter, half and three
-// quarters of each step.
+// quarters of each step. It is flat to 16 kHz and rolls off above, where the encoder's low-pass
+// takes the signal away in any case.
 constexpr int reach = 8;
 using Quarters = std::array<std::array<float, 2 * reach>, 3>;
 
