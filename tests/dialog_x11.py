@@ -156,8 +156,7 @@ def closewindow(window):
 
 
 def sendkey(window, keysym):
-    """Unlike xdotool's key command, this never looks up the focus: without a window manager
-    that lookup finds only the pointer root and makes xdotool complain on every key."""
+    # Unlike xdotool, never looks up the focus (without a window manager it finds only the root).
     xlib, display = openx()
     xlib.XStringToKeysym.restype = ctypes.c_ulong
     xlib.XStringToKeysym.argtypes = [ctypes.c_char_p]

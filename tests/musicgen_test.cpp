@@ -31,9 +31,7 @@ double rise(const std::vector<int16_t>& pcm, double t, double span, double guard
   return level(pcm, t + guard, t + guard + span) - level(pcm, t - guard - span, t - guard);
 }
 
-// Highest magnitude of the decoded wave, between samples too, in dB: each channel interpolated at
-// quarter steps by a Hann-windowed sinc 16 samples either side, wherever the samples come within
-// 6 dB of their peak.
+// Highest magnitude in dB, between samples too (Hann-windowed sinc at quarter steps near peaks).
 double truepeakdb(const std::vector<int16_t>& pcm) {
   constexpr int reach = 16;
   const long frames = static_cast<long>(pcm.size() / 2);
