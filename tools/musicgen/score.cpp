@@ -386,7 +386,7 @@ void dive(Notes& notes) {
   add(notes, 115.5, 0.3, Voice::bell, 81, 0.25f, -0.2f);
 }
 
-// 118.35-134.65 s: the growth: strings from 118.345 and the beat back; the camera rushes away
+// 118.35-134.65 s: the growth: strings from the cut and the beat back; the camera rushes away
 // at 132.0 into the white.
 void growth(Notes& notes, Noise& noise) {
   const Harmony harmony = {{69, 2, &Bb}, {71, 2, &C}, {73, 2, &Dm}, {75, 2, &F}};
