@@ -1,6 +1,5 @@
 #include "runtime/seam.h"
 
-#include <GL/gl.h>
 #include <SDL/SDL.h>
 
 namespace {
@@ -10,13 +9,7 @@ unsigned int offlineticks = 0;
 }  // namespace
 
 void presentframe() {
-  if (!offscreen) {
-    SDL_GL_SwapBuffers();
-    return;
-  }
-  // Offscreen the frame is only handed to the rasterizer, as a swap would: the loading frames are
-  // then drawn while the start-up goes on, not all at once at the first copy.
-  glFlush();
+  if (!offscreen) SDL_GL_SwapBuffers();
 }
 
 unsigned int getticks() { return manualticks ? offlineticks : SDL_GetTicks(); }
