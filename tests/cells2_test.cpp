@@ -35,18 +35,6 @@ std::vector<std::pair<std::string, int>> middleactdraws(float t) {
 }
 }  // namespace
 
-TEST(CreateSpline, EvenlySpacedPointsOnALineGiveEvenlySpacedSamples) {
-  std::vector<point3d> line;
-  for (int i = 0; i <= 5; ++i) line.push_back(point3d{0, 1 + 0.5f * i, -2.0f + i, 3 - 1.5f * i});
-  const auto out = sampled(line.data(), 5, 10);
-  for (size_t k = 0; k < out.size(); ++k) {
-    const float u = k / 10.0f;
-    EXPECT_NEAR(out[k].x, 1 + 0.5f * u, 1e-5) << k;
-    EXPECT_NEAR(out[k].y, -2 + u, 1e-5) << k;
-    EXPECT_NEAR(out[k].z, 3 - 1.5f * u, 1e-5) << k;
-  }
-}
-
 // cells2_asan_test runs this under AddressSanitizer, where a read past the points faults.
 TEST(CreateSpline, SegmentsStartExactlyAtTheTenPointsAndReadNoFurther) {
   const std::vector<point3d> ten(cellPath, cellPath + pathsegments + 1);

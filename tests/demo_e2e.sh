@@ -22,7 +22,7 @@ startdemo() {
 child = subprocess.Popen(sys.argv[1:])
 print(child.pid, flush=True)
 print(child.wait(), flush=True)' "$build/tessivar" >"$work/run" 2>"$work/log" &
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     pid=$(head -n 1 "$work/run")
     [ -n "$pid" ] && window=$(xdotool search --all --pid "$pid" --name '^Tessivar$' 2>/dev/null |
       tail -n 1) && [ -n "$window" ] && xwininfo -id "$window" 2>/dev/null | grep -q IsViewable &&
@@ -32,7 +32,7 @@ print(child.wait(), flush=True)' "$build/tessivar" >"$work/run" 2>"$work/log" &
   done
   [ -n "$window" ] || fail "$1" "no Tessivar window appeared"
   x11 key "$window" Return  # the dialog starts the demo with its defaults
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"
     [ "$WIDTH" != 350 ] && break
     sleep 0.1
@@ -44,7 +44,7 @@ print(child.wait(), flush=True)' "$build/tessivar" >"$work/run" 2>"$work/log" &
 
 # Waits for the demo to end and checks its exit status and its message.
 endswith() {
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     [ "$(wc -l <"$work/run")" -ge 2 ] && break
     sleep 0.1
   done

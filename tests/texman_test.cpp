@@ -1,5 +1,4 @@
-// The texture table, the PNG and raw loaders (good and hostile files), the ring and the empty
-// render target, read back from a real GL context.
+// The texture table, the PNG loader with good and hostile files, and the ring, read back from GL.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -272,18 +271,6 @@ TEST_F(Textures, BrokenAndMisfittingFilesGiveZero) {
   const char* hugefile = path("huge.png");  // 3 TB of pixels: the allocation fails
   ASSERT_TRUE(writepng(hugefile, huge));
   EXPECT_EQ(loadpngtex(hugefile, 1000000), 0u);
-}
-
-TEST_F(Textures, RawFileLoadsFirstRowAtTZeroAndPadsWith255) {
-  Bytes bytes;
-  for (int i = 0; i < 4 * 4 * 3 - 4; ++i) bytes.push_back(i * 5);  // the last 4 bytes missing
-  const char* file = path("picture.raw");
-  writebytes(file, bytes);
-  const std::vector<Texel> t = texels(loadzibtex(file, 4));
-  ASSERT_EQ(t.size(), 16u);
-  EXPECT_EQ(t[4], (Texel{60, 65, 70, 0}));
-  EXPECT_EQ(t[14], (Texel{210, 215, 255, 0}));
-  EXPECT_EQ(t[15], (Texel{255, 255, 255, 0}));
 }
 
 TEST_F(Textures, RingIsABlurredGreyBandAndOddSizesStayInBounds) {
