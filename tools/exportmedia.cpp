@@ -9,17 +9,15 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <vector>
+
+#include "tools/wholefile.h"
 
 namespace {
 constexpr int samplerate = 44100;
@@ -27,7 +25,7 @@ constexpr int64_t audiobitrate = 192000;
 constexpr const char* x264preset = "veryfast";
 
 MovieSettings movie;
-std::string temporary;  // the file being written; empty when there is none
+std::unique_ptr<WholeFile> part;  // the film under its temporary name until it is complete
 
 AVFormatContext* output = nullptr;
 AVCodecContext* video = nullptr;
@@ -88,34 +86,18 @@ void closeall() {
   av_packet_free(&sourcepacket);
 }
 
-// A fresh, uniquely named file beside the target, so that the rename at the end cannot cross
-// file systems and nothing ever appears under the final name half-written.
-bool maketemporary() {
-  std::string name = movie.path + ".part-XXXXXX";
-  std::vector<char> buffer(name.begin(), name.end());
-  buffer.push_back('\0');
-  const int fd = mkstemp(buffer.data());
-  if (fd < 0) {
-    std::fprintf(stderr, "tessivar-export: cannot write %s: %s\n", movie.path.c_str(),
-                 std::strerror(errno));
-    return false;
-  }
-  // mkstemp makes the file private; the film gets the permissions of any new file.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  temporary = buffer.data();
-  return true;
-}
-
 bool openoutput() {
   const AVOutputFormat* format = av_guess_format(nullptr, movie.path.c_str(), nullptr);
   if (!format) return fail("no container for that file name (use .mp4 or .mkv)");
-  if (!maketemporary()) return false;
-  int error = avformat_alloc_output_context2(&output, format, nullptr, temporary.c_str());
+  part = std::make_unique<WholeFile>(movie.path);
+  if (!part->stream()) {
+    std::fprintf(stderr, "tessivar-export: cannot write %s: %s\n", movie.path.c_str(),
+                 part->error().c_str());
+    return false;
+  }
+  int error = avformat_alloc_output_context2(&output, format, nullptr, part->path().c_str());
   if (error < 0) return fail("cannot set up the container", error);
-  error = avio_open(&output->pb, temporary.c_str(), AVIO_FLAG_WRITE);
+  error = avio_open(&output->pb, part->path().c_str(), AVIO_FLAG_WRITE);
   if (error < 0) return failon("cannot write", movie.path, error);
   packet = av_packet_alloc();
   return packet != nullptr || fail("out of memory");
@@ -358,12 +340,11 @@ bool finishmovie() {
     const int error = avio_closep(&output->pb);
     finished = error >= 0 || failon("cannot write", movie.path, error);
   }
-  if (finished && std::rename(temporary.c_str(), movie.path.c_str()) != 0) {
-    std::fprintf(stderr, "tessivar-export: cannot name the file %s: %s\n", movie.path.c_str(),
-                 std::strerror(errno));
+  if (finished && !part->commit()) {
+    std::fprintf(stderr, "tessivar-export: cannot write %s: %s\n", movie.path.c_str(),
+                 part->error().c_str());
     finished = false;
   }
-  if (finished) temporary.clear();
   encodetime += secondssince(start);
   abandonmovie();
   return finished;
@@ -371,8 +352,7 @@ bool finishmovie() {
 
 void abandonmovie() {
   closeall();
-  if (!temporary.empty()) std::remove(temporary.c_str());
-  temporary.clear();
+  part.reset();  // removes the temporary file unless it was put in place
 }
 
 double encodingseconds() { return encodetime; }
