@@ -62,7 +62,7 @@ void initdemo(int fontsize) {
   startupstep("primitives");
   loadingstep(0.6f);
   initstencil();
-  startupstep("primitives");
+  startupstep("shadows");
   loadingstep(0.7f);
   if (getsoundon() && !sound_init(songname, playerRewindTime)) setsoundon(false);
   startupstep("music");

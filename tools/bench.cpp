@@ -170,7 +170,7 @@ const char* startupgroup(const char* step) {
   if (!std::strcmp(step, "Static")) return "static noise";
   if (!std::strcmp(step, "DLA")) return "growth";
   if (!std::strcmp(step, "state") || !std::strcmp(step, "primitives") ||
-      !std::strcmp(step, "music"))
+      !std::strcmp(step, "shadows") || !std::strcmp(step, "music"))
     return "other";
   return "textures";  // the other scenes' set-up is their images
 }
