@@ -47,7 +47,7 @@ int print(const std::string& s, std::vector<unsigned char>& frame) {
   return static_cast<int>(position[0]) - 20;
 }
 
-TEST(Font, EveryGlyphDrawsItsBitsInsideItsCellAndUnprintablesNothing) {
+TEST(Font, EveryGlyphAdvancesOneCellLightingItsBitsAndUnprintablesNothing) {
   needoffscreen(viewwidth, viewheight);
   makeRasterFont();
   glMatrixMode(GL_PROJECTION);
