@@ -16,7 +16,7 @@
 
 #include "runtime/demo.h"
 #include "mp3decode.h"
-#include "tools/musicgen/loudness.h"
+#include "assets/music/loudness.h"
 
 namespace fs = std::filesystem;
 using mp3decode::level;

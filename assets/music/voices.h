@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "tools/musicgen/score.h"
+#include "assets/music/score.h"
 
 namespace musicgen {
 

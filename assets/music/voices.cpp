@@ -1,9 +1,9 @@
-#include "tools/musicgen/voices.h"
+#include "assets/music/voices.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "tools/musicgen/synth.h"
+#include "assets/music/synth.h"
 
 namespace musicgen {
 

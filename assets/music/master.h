@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/musicgen/score.h"
-#include "tools/musicgen/voices.h"
+#include "assets/music/score.h"
+#include "assets/music/voices.h"
 
 namespace musicgen {
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "tools/frameio.h"
-#include "tools/strokefont.h"
-#include "tools/texgennoise.h"
+#include "assets/textures/strokefont.h"
+#include "assets/textures/noise.h"
 
 namespace {
 using namespace texgen;

@@ -1,4 +1,4 @@
-#include "tools/musicgen/encode.h"
+#include "assets/music/encode.h"
 
 #include <lame/lame.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "tools/musicgen/synth.h"
+#include "assets/music/synth.h"
 
 namespace musicgen {
 namespace {

@@ -1,13 +1,13 @@
-#include "tools/musicgen/master.h"
+#include "assets/music/master.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <deque>
 
-#include "tools/musicgen/loudness.h"
-#include "tools/musicgen/parallel.h"
-#include "tools/musicgen/synth.h"
+#include "assets/music/loudness.h"
+#include "assets/music/parallel.h"
+#include "assets/music/synth.h"
 
 namespace musicgen {
 namespace {

@@ -13,12 +13,12 @@
 #include <xmmintrin.h>
 #endif
 
-#include "tools/musicgen/encode.h"
-#include "tools/musicgen/master.h"
-#include "tools/musicgen/parallel.h"
-#include "tools/musicgen/score.h"
-#include "tools/musicgen/synth.h"
-#include "tools/musicgen/voices.h"
+#include "assets/music/encode.h"
+#include "assets/music/master.h"
+#include "assets/music/parallel.h"
+#include "assets/music/score.h"
+#include "assets/music/synth.h"
+#include "assets/music/voices.h"
 
 namespace {
 

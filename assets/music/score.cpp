@@ -1,11 +1,11 @@
-#include "tools/musicgen/score.h"
+#include "assets/music/score.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 
-#include "tools/musicgen/synth.h"
+#include "assets/music/synth.h"
 #include "runtime/timeline.h"
 
 namespace musicgen {
