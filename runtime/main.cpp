@@ -1,31 +1,36 @@
 // Tessivar: the setup dialog collects the choices, then the demo plays in the same window until
-// its score ends, Escape, the window's close button, SIGINT or SIGTERM, and the program exits.
+// its score ends, Escape, SIGINT or SIGTERM, and the program exits.
 #include <SDL/SDL.h>
 #include <SDL/SDL_syswm.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "runtime/demo.h"
-#include "setup/dialog.h"
 #include "runtime/seam.h"
+#include "runtime/sound.h"
+#include "setup/dialog.h"
+#include "toolkit/descriptors.h"
 #include "toolkit/tarvok.h"
+#include "toolkit/texman.h"
 
 namespace {
 constexpr int keepgoing = -1;
 
 volatile std::sig_atomic_t caughtsignal = 0;
 Window demowindow = 0;  // the top-level X window the demo plays in
-bool drawablelost = false;  // X refused a request on a window or drawable that is gone
+bool windowlost = false;  // X told of its destruction, or refused a request on a drawable gone
 XErrorHandler sdlxerrorhandler = nullptr;
+const char* making = "the setup dialog";  // for the one line should memory run out
 
 void onsignal(int number) { caughtsignal = number; }
 
-// SDL turns SIGINT and SIGTERM into the same quit event as the window's close button; handlers of
-// our own keep them apart, so that a signal ends the demo with the conventional status.
+// SDL would turn SIGINT and SIGTERM into the same quit event as the window's close button; handlers
+// of our own, in place before SDL starts (it then leaves them), end the dialog and the demo with
+// the conventional status. No SA_RESTART: a blocking call returns rather than waiting on.
 void catchsignals() {
   struct sigaction action {};
   action.sa_handler = onsignal;
@@ -41,34 +46,31 @@ int ignorexerror(Display*, XErrorEvent*) { return 0; }
 // of any other kind go on to the handler SDL installed.
 int notelosterror(Display* display, XErrorEvent* error) {
   if (error->error_code == BadWindow || error->error_code == BadDrawable) {
-    drawablelost = true;
+    windowlost = true;
     return 0;
   }
   return sdlxerrorhandler ? sdlxerrorhandler(display, error) : 0;
 }
 
-// What an event means for the demo: the exit status it ends the demo with, or keepgoing.
-int endingstatus(const SDL_Event& event) {
-  switch (event.type) {
+// Only an Escape press, the one event that ends the demo, enters SDL's 128-event queue, so that
+// pointer motion and other input can never fill it and push an Escape out. The close request is
+// dropped here; the window's destruction (X reports it to SDL, which would play on into nothing)
+// is noted beside the queue.
+int keepescape(const SDL_Event* event) {
+  switch (event->type) {
     case SDL_KEYDOWN:
-      return event.key.keysym.sym == SDLK_ESCAPE ? 0 : keepgoing;
-    case SDL_QUIT:  // the window's close request (the signals are caught apart)
-      return 0;
+      return event->key.keysym.sym == SDLK_ESCAPE;
     case SDL_SYSWMEVENT: {
-      const XEvent& x = event.syswm.msg->event.xevent;
-      return x.type == DestroyNotify && x.xdestroywindow.window == demowindow ? 1 : keepgoing;
+      const XEvent& x = event->syswm.msg->event.xevent;
+      if (x.type == DestroyNotify && x.xdestroywindow.window == demowindow) windowlost = true;
+      return 0;
     }
     default:
-      return keepgoing;
+      return 0;
   }
 }
 
-// Only what can end the demo enters SDL's 128-event queue, so that pointer motion and other
-// input can never fill it and push an Escape out.
-int keepifending(const SDL_Event* event) { return endingstatus(*event) != keepgoing; }
-
-// Watches for the demo's window being destroyed by another program (X reports it to SDL, which
-// otherwise ignores it and plays on into nothing).
+// Watches for the demo's window being destroyed by another program.
 void watchwindow() {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -76,7 +78,7 @@ void watchwindow() {
     demowindow = info.info.x11.wmwindow;
     sdlxerrorhandler = XSetErrorHandler(notelosterror);
   }
-  SDL_SetEventFilter(keepifending);
+  SDL_SetEventFilter(keepescape);
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
@@ -86,19 +88,31 @@ void windowgone() {
   std::fprintf(stderr, "tessivar: the demo window was closed by another program\n");
 }
 
-// Reads every pending event. Returns the exit status once the demo is to end, else keepgoing; a
-// signal outranks the window's loss, which outranks Escape and the close request.
-int pollending() {
-  int status = keepgoing;
+// At most one event a frame: an Escape ends the demo with 0. A signal outranks the window's loss
+// (1), which outranks Escape; both are flags, outside the queue. Returns keepgoing otherwise.
+int frameending() {
   SDL_Event event;
-  while (SDL_PollEvent(&event)) status = std::max(status, endingstatus(event));
-  if (drawablelost) status = std::max(status, 1);
-  if (status == 1) windowgone();
-  return caughtsignal ? 128 + caughtsignal : status;
+  const bool escape = SDL_PollEvent(&event) == 1 && event.type == SDL_KEYDOWN &&
+                      event.key.keysym.sym == SDLK_ESCAPE;
+  if (caughtsignal) return 128 + caughtsignal;
+  if (windowlost) {
+    windowgone();
+    return 1;
+  }
+  return escape ? 0 : keepgoing;
+}
+
+// The demo plays on without what failed to load, as designed, and says what that was.
+void warnmissingdata(bool musicchosen) {
+  for (const TextureFailure& failure : texturefailures())
+    std::fprintf(stderr, "tessivar: cannot load %s: %s; its scenes draw untextured\n",
+                 failure.file.c_str(), failure.reason.c_str());
+  if (musicchosen && !getsoundon())
+    std::fprintf(stderr, "tessivar: music off: %s\n", soundfailure().c_str());
 }
 
 int rundemo(bool fullscreen) {
-  catchsignals();
+  making = "the demo window";
   if (!opendemowindow(getscrw(), getscrh(), fullscreen)) {
     std::fprintf(stderr, "tessivar: cannot open a %dx%d OpenGL window: %s\n", getscrw(),
                  getscrh(), SDL_GetError());
@@ -107,12 +121,16 @@ int rundemo(bool fullscreen) {
   }
   watchwindow();
   SDL_ShowCursor(SDL_DISABLE);
+  const bool musicchosen = getsoundon();
+  making = "the demo's textures, scenes and music";
   initdemo(0);
+  warnmissingdata(musicchosen);
+  making = "the demo's frames";
   int status = keepgoing;
   while (status == keepgoing && dodemo()) {
     presentframe();
     SDL_Delay(1);
-    status = pollending();
+    status = frameending();
   }
   freedemo();
   // With its window gone SDL's teardown of it could only fail (under sdl12-compat, fatally).
@@ -130,19 +148,29 @@ bool havedisplay() {
   std::fprintf(stderr, "tessivar: no display: DISPLAY is not set\n");
   return false;
 }
-}  // namespace
 
-int main(int, char**) {
-  if (!havedisplay()) return 1;
+int play() {
+  catchsignals();
   bool fullscreen = false;
-  switch (runsetupdialog(fullscreen)) {
+  switch (runsetupdialog(fullscreen, &caughtsignal)) {
     case DialogOutcome::failed:
       return 1;
     case DialogOutcome::quit:
       SDL_Quit();
-      return 0;
+      return caughtsignal ? 128 + caughtsignal : 0;
     case DialogOutcome::start:
       break;
   }
   return rundemo(fullscreen);
+}
+}  // namespace
+
+int main(int, char**) {
+  if (!keepstandarddescriptors() || !havedisplay()) return 1;
+  try {
+    return play();
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "tessivar: out of memory making %s\n", making);
+    return 1;
+  }
 }

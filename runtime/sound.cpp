@@ -4,6 +4,10 @@
 #include <SDL/SDL_mixer.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
+
+#include "runtime/mp3stream.h"
 
 namespace {
 constexpr int mixrate = 44100;
@@ -12,6 +16,10 @@ constexpr int mixchannels = 2;
 constexpr int mixbuffer = 1024;
 
 Mix_Music* music = nullptr;
+// The checked file itself is what SDL_mixer decodes, from memory: it never opens the file.
+std::vector<unsigned char> musicbytes;
+SDL_RWops* musicsource = nullptr;
+std::string failure;
 float this_rewindtime = 0;
 bool audiowasup = false;
 
@@ -23,43 +31,40 @@ void restoreaudiosubsystem() {
   if (!audiowasup && up) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool mpegaudioheader(const Uint8* h) {
-  const bool sync = h[0] == 0xFF && (h[1] & 0xE0) == 0xE0;
-  const int version = (h[1] >> 3) & 3;
-  const int layer = (h[1] >> 1) & 3;
-  const int bitrate = h[2] >> 4;
-  const int samplerate = (h[2] >> 2) & 3;
-  return sync && version != 1 && layer != 0 && bitrate != 0 && bitrate != 15 && samplerate != 3;
+void releasesource() {
+  if (musicsource) SDL_FreeRW(musicsource);
+  musicsource = nullptr;
+  musicbytes = std::vector<unsigned char>();
 }
 
-// SDL_mixer takes any file named .mp3 for MPEG audio and then plays garbage as silence, so look at
-// the first bytes ourselves: an ID3 tag or an MPEG audio frame header.
-bool looksmp3(const char* file) {
-  SDL_RWops* rw = SDL_RWFromFile(file, "rb");
-  if (!rw) return false;
-  Uint8 head[4] = {0, 0, 0, 0};
-  const bool complete = SDL_RWread(rw, head, 1, sizeof head) == sizeof head;
-  SDL_RWclose(rw);
-  if (!complete) return false;
-  return (head[0] == 'I' && head[1] == 'D' && head[2] == '3') || mpegaudioheader(head);
-}
-
-bool fail() {
+bool fail(const std::string& why) {
+  failure = why;
+  releasesource();
   restoreaudiosubsystem();
   return false;
+}
+
+bool fail(const char* what, const char* detail) {
+  return fail(std::string(what) + " (" + detail + ")");
 }
 }  // namespace
 
 bool sound_init(const char* file, float rewindtime) {
   music = nullptr;
   this_rewindtime = rewindtime;
+  failure.clear();
   audiowasup = SDL_WasInit(SDL_INIT_AUDIO) != 0;
-  if (!audiowasup && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return fail();
-  if (Mix_OpenAudio(mixrate, AUDIO_S16SYS, mixchannels, mixbuffer) < 0) return fail();
-  if (looksmp3(file)) music = Mix_LoadMUS(file);
+  std::string why;
+  if (!readmp3stream(file, musicbytes, why)) return fail(why);
+  if (!audiowasup && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
+    return fail("no sound device", SDL_GetError());
+  if (Mix_OpenAudio(mixrate, AUDIO_S16SYS, mixchannels, mixbuffer) < 0)
+    return fail("cannot open the sound device", SDL_GetError());
+  musicsource = SDL_RWFromConstMem(musicbytes.data(), static_cast<int>(musicbytes.size()));
+  if (musicsource) music = Mix_LoadMUS_RW(musicsource);
   if (!music) {
     Mix_CloseAudio();
-    return fail();
+    return fail((std::string(file) + " cannot be decoded").c_str(), Mix_GetError());
   }
   return true;
 }
@@ -78,5 +83,8 @@ void sound_close() {
   Mix_FreeMusic(music);
   music = nullptr;
   Mix_CloseAudio();
+  releasesource();
   restoreaudiosubsystem();
 }
+
+const std::string& soundfailure() { return failure; }

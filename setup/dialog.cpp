@@ -202,11 +202,12 @@ namespace {
 DialogWidgets lastwidgets;  // as the dialog's last frame drew them
 }  // namespace
 
-DialogOutcome runsetupdialog(bool& fullscreen) {
+DialogOutcome runsetupdialog(bool& fullscreen, const volatile std::sig_atomic_t* stop) {
   if (!opendialogwindow()) return DialogOutcome::failed;
   makeRasterFont();
   DialogState dialog = startdialog();
   while (!dialog.done) {
+    if (stop && *stop) return DialogOutcome::quit;
     SDL_Delay(1);
     drawdialog(dialog.widgets);
     presentframe();

@@ -5,6 +5,7 @@
 #include <SDL/SDL.h>
 
 #include <array>
+#include <csignal>
 
 #include "setup/CGUIComponent.h"
 
@@ -36,8 +37,9 @@ void drawdialog(DialogWidgets& widgets);
 enum class DialogOutcome { quit, start, failed };
 
 // Opens the dialog window and runs it to its end. On start, fullscreen tells the demo how to
-// set its video mode; the window stays open for it. On failed, a reason is on stderr.
-DialogOutcome runsetupdialog(bool& fullscreen);
+// set its video mode; the window stays open for it. On failed, a reason is on stderr. It quits
+// as soon as *stop (set by a signal handler) is nonzero.
+DialogOutcome runsetupdialog(bool& fullscreen, const volatile std::sig_atomic_t* stop = nullptr);
 
 // Sets the demo's video mode on the dialog's window and leaves the GL state the dialog left (font
 // lists, pixel alignment, smoothing, viewport), also where the SDL in use (sdl12-compat) makes a

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/descriptors.h"
+
 namespace {
 constexpr int tmcapacity = 64;
 // Enough for the only extra chunks read (palette and transparency); libpng's own default lets a
@@ -24,12 +26,18 @@ struct tmtexture {
 
 std::unique_ptr<tmtexture[]> tmtextures;
 int tmci = 0;
-std::string firstfailure;
+std::vector<TextureFailure> failures;
 
-// A failed load gives 0 and is noted, the first one with its reason.
-unsigned int failed(const char* file, const char* reason) {
-  if (firstfailure.empty()) firstfailure = std::string(file) + ": " + reason;
+// A failed load gives 0 and is noted with its reason, once for each file.
+unsigned int failed(const char* file, const std::string& reason, int error = 0) {
+  for (const TextureFailure& failure : failures)
+    if (failure.file == file) return 0;
+  failures.push_back(TextureFailure{file, reason, error});
   return 0;
+}
+
+std::string squared(unsigned int size) {
+  return std::to_string(size) + "x" + std::to_string(size);
 }
 
 // Texel word with red in the lowest byte, alpha left at 0.
@@ -82,10 +90,10 @@ void skipextrachunks(png_structp png) {
 #endif
 }
 
-// Decodes into r.image, picture bottom row first, rows of exactly 3 x size bytes. Returns null
-// when done, else why it failed (the caller releases r).
-const char* decodepng(pngread& r, unsigned int size) {
-  const char* const unreadable = "not a readable PNG of the expected size";
+// Decodes into r.image, picture bottom row first, rows of exactly 3 x size bytes. Returns the
+// empty string when done, else why it failed (the caller releases r).
+std::string decodepng(pngread& r, unsigned int size) {
+  const std::string unreadable = "not a readable " + squared(size) + " PNG";
   if (setjmp(png_jmpbuf(r.png))) return unreadable;
   png_init_io(r.png, r.fp);
   png_set_sig_bytes(r.png, 8);
@@ -96,7 +104,9 @@ const char* decodepng(pngread& r, unsigned int size) {
   int bitdepth = 0;
   int colourtype = 0;
   png_get_IHDR(r.png, r.info, &width, &height, &bitdepth, &colourtype, nullptr, nullptr, nullptr);
-  if (width != size || height != size) return unreadable;
+  if (width != size || height != size)
+    return "a " + std::to_string(width) + "x" + std::to_string(height) + " PNG, not the " +
+           squared(size) + " one expected";
   requestrgb(r.png, r.info, bitdepth, colourtype);
   png_read_update_info(r.png, r.info);
   const size_t rowbytes = png_get_rowbytes(r.png, r.info);
@@ -104,7 +114,7 @@ const char* decodepng(pngread& r, unsigned int size) {
   if (rowbytes != 3 * static_cast<size_t>(size) || png_get_bit_depth(r.png, r.info) != 8 ||
       png_get_channels(r.png, r.info) != 3)
     return unreadable;
-  const char* const nomemory = "out of memory";
+  const std::string nomemory = "out of memory";
   if (size > SIZE_MAX / rowbytes) return nomemory;
   r.image = static_cast<unsigned char*>(std::malloc(rowbytes * size));
   if (!r.image) return nomemory;
@@ -113,7 +123,25 @@ const char* decodepng(pngread& r, unsigned int size) {
   for (unsigned int k = 0; k < size; ++k) r.rows[k] = r.image + (size - 1 - k) * rowbytes;
   png_read_image(r.png, r.rows);
   r.complete = true;
-  return nullptr;
+  return "";
+}
+
+// A data file open for reading, or null (the failure noted) when it is no regular file: a FIFO
+// or a device in its place would block start-up.
+FILE* openfile(const char* file) {
+  std::string why;
+  int error = 0;
+  const int fd = openregular(file, why, error);
+  if (fd < 0) {
+    failed(file, why, error);
+    return nullptr;
+  }
+  FILE* fp = fdopen(fd, "rb");
+  if (!fp) {
+    failed(file, std::strerror(errno), errno);
+    close(fd);
+  }
+  return fp;
 }
 
 std::vector<unsigned int> rgbtowords(const unsigned char* image, unsigned int size) {
@@ -127,10 +155,10 @@ std::vector<unsigned int> rgbtowords(const unsigned char* image, unsigned int si
 void inittexman() {
   tmtextures = std::make_unique<tmtexture[]>(tmcapacity);
   tmci = 0;
-  firstfailure.clear();
+  failures.clear();
 }
 
-const std::string& texturefailure() { return firstfailure; }
+const std::vector<TextureFailure>& texturefailures() { return failures; }
 
 void freetexman() {
   tmtextures.reset();
@@ -166,29 +194,29 @@ unsigned int loadpngtex(const char* file, unsigned int size) {
   const int cached = gettexid(file);
   if (cached >= 0) return static_cast<unsigned int>(cached);
   pngread r;
-  r.fp = std::fopen(file, "rb");
-  if (!r.fp) return failed(file, std::strerror(errno));
+  r.fp = openfile(file);
+  if (!r.fp) return 0;
   png_byte signature[8] = {};
   if (std::fread(signature, 1, 8, r.fp) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
     std::fclose(r.fp);
-    return failed(file, "not a PNG file");
+    return failed(file, "not a PNG file (a " + squared(size) + " PNG is expected)");
   }
   // Running out of memory gives 0 like every other failure: no caller could tell a 4 from the
   // texture name it may well be.
   r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngerror, pngwarning);
   if (!r.png) {
     std::fclose(r.fp);
-    return failed(file, "out of memory");
+    return failed(file, "out of memory", ENOMEM);
   }
   r.info = png_create_info_struct(r.png);
   if (!r.info) {
     releasepng(r);
-    return failed(file, "out of memory");
+    return failed(file, "out of memory", ENOMEM);
   }
-  const char* const failure = decodepng(r, size);
+  const std::string failure = decodepng(r, size);
   if (!r.complete) {
     releasepng(r);
-    return failed(file, failure);
+    return failed(file, failure, failure == "out of memory" ? ENOMEM : 0);
   }
   std::vector<unsigned int> words = rgbtowords(r.image, size);
   releasepng(r);
@@ -200,8 +228,8 @@ unsigned int loadpngtex(const char* file, unsigned int size) {
 unsigned int loadzibtex(const char* file, unsigned int size) {
   const int cached = gettexid(file);
   if (cached >= 0) return static_cast<unsigned int>(cached);
-  FILE* fp = std::fopen(file, "rb");
-  if (!fp) return failed(file, std::strerror(errno));
+  FILE* fp = openfile(file);
+  if (!fp) return 0;
   std::vector<unsigned int> words(static_cast<size_t>(size) * size);
   for (unsigned int& word : words) {
     const unsigned int r = readbyte(fp);

@@ -2,6 +2,7 @@
 // Textures: PNG and raw files cached by name, procedural and empty render-target textures.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "toolkit/file.h"
 
@@ -15,6 +16,12 @@ unsigned int loadzibtex(const char* file, unsigned int size);
 unsigned int createringtex(unsigned int size);
 unsigned int createemptytex(int size);
 
-// The first load since inittexman that failed, as "FILE: reason", or empty when none has. The
-// player draws such scenes untextured; the tools refuse to.
-const std::string& texturefailure();
+// A file that failed to load, why, and the errno value behind it where there is one (ENOENT for a
+// missing file, ENOMEM when memory ran out), else 0.
+struct TextureFailure {
+  std::string file, reason;
+  int error;
+};
+// Every file that failed to load since inittexman, once each, in order. The player draws such
+// scenes untextured and says so; the tools refuse to draw.
+const std::vector<TextureFailure>& texturefailures();

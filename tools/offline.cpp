@@ -25,8 +25,13 @@ EGLContext eglcontext = EGL_NO_CONTEXT;
 EGLSurface eglsurface = EGL_NO_SURFACE;
 
 bool fail(const char* what) {
-  std::fprintf(stderr, "tessivar: offscreen rendering unavailable: %s (EGL error 0x%x)\n", what,
-               eglGetError());
+  const EGLint error = eglGetError();
+  if (error == EGL_BAD_ALLOC)
+    std::fprintf(stderr, "%s: out of memory making the offscreen context (%s)\n",
+                 program_invocation_short_name, what);
+  else
+    std::fprintf(stderr, "%s: offscreen rendering unavailable: %s (EGL error 0x%x)\n",
+                 program_invocation_short_name, what, error);
   closeoffscreen();
   return false;
 }
@@ -191,13 +196,19 @@ bool startofflinedemo(int width, int height) {
   setsoundon(false);  // pictures only: no audio device is opened
   initdemo(0);
   // The player draws a scene untextured when its image is missing; a tool's frames would be wrong.
-  if (texturefailure().empty()) {
+  if (texturefailures().empty()) {
     std::fprintf(stderr, "%s: drawing with %s\n", program_invocation_short_name,
                  offlinerenderer().c_str());
     return true;
   }
-  std::fprintf(stderr, "%s: cannot load %s (run it from the folder that holds data/)\n",
-               program_invocation_short_name, texturefailure().c_str());
+  const TextureFailure& failure = texturefailures().front();
+  if (failure.error == ENOMEM)
+    std::fprintf(stderr, "%s: out of memory loading %s\n", program_invocation_short_name,
+                 failure.file.c_str());
+  else
+    std::fprintf(stderr, "%s: cannot load %s: %s%s\n", program_invocation_short_name,
+                 failure.file.c_str(), failure.reason.c_str(),
+                 failure.error == ENOENT ? " (run it from the folder that holds data/)" : "");
   stopofflinedemo();
   return false;
 }
