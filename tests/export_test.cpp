@@ -1,7 +1,8 @@
 // tessivar-export from the outside: its options, the film read back with FFmpeg's libraries,
-// picture and music in step at the show's white flashes, frames equal to the renderer's, and no
-// file left behind when it fails or is stopped.
+// picture and music in step at the show's white flashes, frames equal to the renderer's, colours
+// and tags as players expect them, and no file left behind when it fails, is stopped or killed.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@ extern "C" {
 #include <numeric>
 #include <string>
 #include <vector>
+
+#include "tools/wholefile.h"
 
 namespace fs = std::filesystem;
 
@@ -41,13 +44,48 @@ struct Workdir {
   bool empty() const { return fs::is_empty(path); }
 };
 
-// What a player gets from the file: each frame's mean brightness and time, and the sound.
+// What a player gets from the file: each frame's mean brightness and time, and the sound; the
+// frames themselves as RGB when asked for.
 struct Film {
   int width = 0, height = 0, rate = 0;
   double fps = 0, seconds = 0, soundseconds = 0;  // as the streams declare them
+  double videostart = -1, soundstart = -1;
+  AVRational aspect{0, 1};
+  AVColorPrimaries primaries = AVCOL_PRI_UNSPECIFIED;
+  AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED;
+  AVColorSpace matrix = AVCOL_SPC_UNSPECIFIED;
+  AVColorRange range = AVCOL_RANGE_UNSPECIFIED;
   std::vector<double> luma, frametime;
-  std::vector<float> sound;  // the first channel
+  std::vector<double> keyframes;  // the times of the video's key packets
+  bool keysareidr = true;         // each holds an IDR picture: its GOP is closed
+  std::vector<float> sound;       // the first channel
+  bool keeprgb = false;
+  std::vector<std::vector<unsigned char>> rgb;
 };
+
+// Limited-range BT.709 YUV 4:2:0 to RGB, computed here rather than by swscale.
+std::vector<unsigned char> bt709rgb(const AVFrame* frame) {
+  std::vector<unsigned char> rgb;
+  for (int y = 0; y < frame->height; ++y)
+    for (int x = 0; x < frame->width; ++x) {
+      const double l = 1.164384 * (frame->data[0][y * frame->linesize[0] + x] - 16);
+      const double u = frame->data[1][y / 2 * frame->linesize[1] + x / 2] - 128.0;
+      const double v = frame->data[2][y / 2 * frame->linesize[2] + x / 2] - 128.0;
+      for (const double c : {l + 1.792741 * v, l - 0.213249 * u - 0.532909 * v, l + 2.112402 * u})
+        rgb.push_back(static_cast<unsigned char>(std::clamp(std::lround(c), 0L, 255L)));
+    }
+  return rgb;
+}
+
+// Whether an H.264 packet (4-byte lengths before each unit, as in MP4 and Matroska) holds an IDR.
+bool hasidr(const AVPacket* packet) {
+  for (int at = 0; at + 4 < packet->size;) {
+    const uint8_t* unit = packet->data + at;
+    if ((unit[4] & 0x1F) == 5) return true;
+    at += 4 + (unit[0] << 24 | unit[1] << 16 | unit[2] << 8 | unit[3]);
+  }
+  return false;
+}
 
 void decode(AVCodecContext* codec, const AVPacket* packet, const AVStream* stream, Film& film) {
   AVFrame* frame = av_frame_alloc();
@@ -62,13 +100,15 @@ void decode(AVCodecContext* codec, const AVPacket* packet, const AVStream* strea
     for (int y = 0; y < frame->height; ++y)
       for (int x = 0; x < frame->width; ++x) sum += frame->data[0][y * frame->linesize[0] + x];
     film.luma.push_back(sum / (frame->width * frame->height));
+    if (film.keeprgb) film.rgb.push_back(bt709rgb(frame));
     film.frametime.push_back(frame->best_effort_timestamp * av_q2d(stream->time_base));
   }
   av_frame_free(&frame);
 }
 
-Film readfilm(const std::string& path) {
+Film readfilm(const std::string& path, bool keeprgb = false) {
   Film film;
+  film.keeprgb = keeprgb;
   AVFormatContext* format = nullptr;
   if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return film;
   avformat_find_stream_info(format, nullptr);
@@ -80,18 +120,31 @@ Film readfilm(const std::string& path) {
     avcodec_parameters_to_context(codecs[i], parameters);
     avcodec_open2(codecs[i], nullptr, nullptr);
     const double seconds = stream->duration * av_q2d(stream->time_base);
+    const double start = stream->start_time * av_q2d(stream->time_base);
     if (parameters->codec_type == AVMEDIA_TYPE_VIDEO) {
       film.width = parameters->width;
       film.height = parameters->height;
       film.fps = av_q2d(stream->avg_frame_rate);
       film.seconds = seconds;
+      film.videostart = start;
+      film.aspect = parameters->sample_aspect_ratio;
+      film.primaries = parameters->color_primaries;
+      film.transfer = parameters->color_trc;
+      film.matrix = parameters->color_space;
+      film.range = parameters->color_range;
     } else {
       film.rate = parameters->sample_rate;
       film.soundseconds = seconds;
+      film.soundstart = start;
     }
   }
   AVPacket* packet = av_packet_alloc();
   while (av_read_frame(format, packet) >= 0) {
+    const AVStream* stream = format->streams[packet->stream_index];
+    if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && (packet->flags & AV_PKT_FLAG_KEY)) {
+      film.keyframes.push_back(packet->pts * av_q2d(stream->time_base));
+      film.keysareidr = film.keysareidr && hasidr(packet);
+    }
     decode(codecs[packet->stream_index], packet, format->streams[packet->stream_index], film);
     av_packet_unref(packet);
   }
@@ -102,6 +155,44 @@ Film readfilm(const std::string& path) {
   av_packet_free(&packet);
   avformat_close_input(&format);
   return film;
+}
+
+std::vector<unsigned char> readpng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+  return rgb;
+}
+
+// How far the film's colours are from the frames drawn, over the saturated parts (a channel
+// spread of 96 or more) that are flat around each pixel, where 4:2:0 loses nothing.
+struct ColourError {
+  double bias[3] = {}, mean[3] = {};  // signed and absolute, per channel, in levels
+  long pixels = 0;
+};
+
+void addcolours(const std::vector<unsigned char>& drawn, const std::vector<unsigned char>& shown,
+                int width, int height, ColourError& error) {
+  auto at = [&](int x, int y, int c) { return drawn[(size_t(y) * width + x) * 3 + c]; };
+  for (int y = 2; y < height - 2; ++y)
+    for (int x = 2; x < width - 2; ++x) {
+      const int spread = std::max({at(x, y, 0), at(x, y, 1), at(x, y, 2)}) -
+                         std::min({at(x, y, 0), at(x, y, 1), at(x, y, 2)});
+      bool flat = spread >= 96;
+      for (int dy = -2; flat && dy <= 2; ++dy)
+        for (int dx = -2; flat && dx <= 2; ++dx)
+          for (int c = 0; c < 3; ++c) flat = flat && std::abs(at(x + dx, y + dy, c) - at(x, y, c)) <= 12;
+      if (!flat) continue;
+      ++error.pixels;
+      for (int c = 0; c < 3; ++c) {
+        const int off = shown[(size_t(y) * width + x) * 3 + c] - at(x, y, c);
+        error.bias[c] += off;
+        error.mean[c] += std::abs(off);
+      }
+    }
 }
 
 // The time of the frame with the steepest rise in brightness.
@@ -132,7 +223,9 @@ TEST(Export, BadOptionsGiveTheUsageAndWriteNothing) {
   Workdir dir;
   for (const char* bad :
        {"--size 320x241", "--size 8x8", "--fps 0", "--fps 121", "--fps 2.5", "--from -1",
-        "--to 158.5", "--from 5 --to 5", "--quality 52", "--out film.avi", "--bogus 1", "--size"}) {
+        "--to 158.5", "--from 5 --to 5", "--quality 52", "--quality 0", "--out film.avi",
+        "--bogus 1", "--size", "--size 2050x2048", "--size ' 32x 32'", "--fps 0x1e",
+        "--from 0x10", "--to ' 5'", "--to 1e1", "--fps +30"}) {
     // Were one accepted, a tiny film would be written and the status would be 0.
     EXPECT_EQ(run("tessivar-export", "--size 16x16 --to 0.1 --out " + dir / "x.mp4 " + bad), 2)
         << bad;
@@ -162,36 +255,166 @@ TEST(Export, ClipHasItsLengthSizeRateSoundAndTheRenderersFrames) {
   EXPECT_EQ(std::system(("diff -rq " + dir / "render" + " " + dir / "export").c_str()), 0);
 }
 
-// The picture jumps to white where the music hits, at each of the show's three white flashes.
+// What players show is what was drawn: BT.709 limited range, converted and tagged so; square
+// pixels; and a keyframe at least every 2 seconds, each an IDR (a closed GOP) for seeking.
+TEST(Export, FilmShowsTheDrawnColoursWithTagsKeyframesAndSquarePixels) {
+  Workdir dir;
+  fs::create_directories(dir / "frames");
+  // At CRF 12 the encoder's own loss (about 2 levels of red at the default 20) stays apart from
+  // the conversion's.
+  const std::string clip = "--size 400x300 --fps 10 --from 88 --to 93.5 --quality 12 --quiet --out " +
+                           dir / "film.mp4" + " --frames " + dir / "frames";
+  ASSERT_EQ(run("tessivar-export", clip), 0);
+  Film film = readfilm(dir / "film.mp4", true);
+  EXPECT_TRUE(film.primaries == AVCOL_PRI_BT709 && film.transfer == AVCOL_TRC_BT709 &&
+              film.matrix == AVCOL_SPC_BT709 && film.range == AVCOL_RANGE_MPEG);
+  EXPECT_EQ(av_cmp_q(film.aspect, AVRational{1, 1}), 0);
+  ASSERT_FALSE(film.keyframes.empty());
+  EXPECT_GE(film.keyframes.size(), 3u);
+  EXPECT_EQ(film.keyframes.front(), 0.0);
+  film.keyframes.push_back(5.5);  // the end
+  for (size_t i = 1; i < film.keyframes.size(); ++i)
+    EXPECT_LE(film.keyframes[i] - film.keyframes[i - 1], 2.0 + 1e-6) << film.keyframes[i];
+  EXPECT_TRUE(film.keysareidr);
+
+  ASSERT_EQ(film.rgb.size(), 55u);
+  ColourError error;
+  for (size_t n = 0; n < film.rgb.size(); ++n) {
+    char name[64];
+    std::snprintf(name, sizeof name, "frames/tessivar-%07.3f.png", 88 + n / 10.0);
+    const std::vector<unsigned char> drawn = readpng(dir / name);
+    ASSERT_EQ(drawn.size(), film.rgb[n].size()) << name;
+    addcolours(drawn, film.rgb[n], 400, 300, error);
+  }
+  ASSERT_GT(error.pixels, 1000);
+  for (int c = 0; c < 3; ++c) {
+    error.bias[c] /= error.pixels;
+    error.mean[c] /= error.pixels;
+    EXPECT_LE(std::abs(error.bias[c]), 3.0) << "channel " << c;
+    EXPECT_LE(error.mean[c], 3.0) << "channel " << c;
+  }
+  std::printf("saturated flat pixels: %ld; bias R %+.2f G %+.2f B %+.2f; mean |error| R %.2f "
+              "G %.2f B %.2f levels\n", error.pixels, error.bias[0], error.bias[1], error.bias[2],
+              error.mean[0], error.mean[1], error.mean[2]);
+}
+
+// The picture jumps to white where the music hits, at each of the show's three white flashes, in
+// MP4 and in Matroska (named in capitals), where both streams start at 0.
 TEST(Export, PictureAndSoundAgreeWithinAFrameAtTheFlashes) {
   Workdir dir;
-  for (const double flash : {13.84, 134.65, 138.85}) {
-    const std::string clip = "--size 320x240 --quiet --out " + dir / "flash.mp4" + " --from " +
+  for (const auto& [flash, name] : {std::pair{13.84, "flash.MKV"}, {134.65, "flash.mp4"},
+                                    {138.85, "flash.mp4"}}) {
+    const std::string clip = "--size 320x240 --quiet --out " + dir / name + " --from " +
                              std::to_string(flash - 0.4) + " --to " + std::to_string(flash + 0.4);
     ASSERT_EQ(run("tessivar-export", clip), 0);
-    const Film film = readfilm(dir / "flash.mp4");
+    const Film film = readfilm(dir / name);
     EXPECT_NEAR(whitejump(film), 0.4, 1.0 / 30) << flash;
     EXPECT_NEAR(whitejump(film), hit(film), 1.0 / 30) << flash;
+    EXPECT_TRUE(film.videostart == 0 && film.soundstart == 0) << name;
   }
 }
 
-// A folder that cannot be written, a missing soundtrack, and a stop by SIGTERM part-way.
-TEST(Export, FailuresAndStopsLeaveNoFile) {
-  Workdir dir;
-  EXPECT_EQ(run("tessivar-export", "--to 1 --out " + dir / "missing/film.mp4"), 1);
-  EXPECT_EQ(run("tessivar-export", "--to 1 --out film.mp4", dir.path.string()), 1);
-  EXPECT_TRUE(dir.empty());
+// The exporter in a folder of its own, whose data/ holds the images and the given soundtrack.
+int runwith(const Workdir& dir, const std::string& soundtrack, const std::string& args,
+            std::string& said) {
+  fs::remove_all(dir / "play");
+  fs::create_directories(dir / "play/data");
+  for (const auto& image : fs::directory_iterator("data"))
+    if (image.path().extension() == ".png")
+      fs::create_symlink(fs::absolute(image.path()), dir.path / "play/data" / image.path().filename());
+  const std::string command = "cd " + dir / "play" + " && " + soundtrack + " && " +
+                              tool("tessivar-export") + " " + args + " 2>&1";
+  said.clear();
+  FILE* out = popen(command.c_str(), "r");
+  for (int c; (c = std::fgetc(out)) != EOF;) said += static_cast<char>(c);
+  const int status = pclose(out);
+  fs::remove_all(dir / "play");
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
+// Waits until the exporter has its film open (an unnamed file in dir shows in /proc as
+// "dir/#123 (deleted)"), then stops it with the signal; its exit status.
+int stopwhilewriting(const Workdir& dir, int signal) {
   const pid_t pid = fork();
   if (pid == 0) {
     const std::string exporter = tool("tessivar-export"), out = dir / "film.mp4";
     execl(exporter.c_str(), exporter.c_str(), "--quiet", "--out", out.c_str(), nullptr);
     _exit(127);
   }
-  int status = 0;  // stopped once it is writing
-  while (dir.empty() && waitpid(pid, &status, WNOHANG) == 0) usleep(10000);
-  kill(pid, SIGTERM);
+  int status = 0;
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  for (bool writing = false; !writing && waitpid(pid, &status, WNOHANG) == 0; usleep(10000)) {
+    std::error_code error;
+    for (const auto& fd : fs::directory_iterator(fds, error))
+      writing = writing || fs::read_symlink(fd, error).string().rfind(dir.path.string(), 0) == 0;
+  }
+  kill(pid, signal);
   waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM);
+  return status;
+}
+
+// Folders that cannot be written (told before any drawing, which for the whole show would take
+// minutes), soundtracks that are no MP3 stream, and stops by SIGTERM and SIGKILL part-way.
+TEST(Export, FailuresAndStopsLeaveNoFile) {
+  Workdir dir;
+  EXPECT_EQ(run("tessivar-export", "--to 1 --out " + dir / "missing/film.mp4"), 1);
+  EXPECT_EQ(run("tessivar-export", "--to 1 --out film.mp4", dir.path.string()), 1);
   EXPECT_TRUE(dir.empty());
+  fs::create_directories(dir / "folder.mp4");
+  EXPECT_EQ(run("tessivar-export", "--out " + dir / "folder.mp4"), 1);
+  EXPECT_EQ(run("tessivar-export", "--out " + dir / "film.mp4 --frames " + dir / "missing"), 1);
+  fs::remove(dir / "folder.mp4");
+
+  const std::string music = "data/zib-dovrin-halvenmoor.mp3", film = "--to 1 --out film.mp4";
+  const std::pair<std::string, std::string> soundtracks[] = {
+      {"mkfifo " + music, music + ": a FIFO, not a regular file"},
+      {"ln -s loop " + music + " && ln -s " + fs::path(music).filename().string() + " data/loop",
+       music + ": Too many levels of symbolic links"},
+      {"mkdir " + music, music + ": a folder, not a file"},
+      {"printf 'RIFF\\044\\0\\0\\0WAVEfmt ' >" + music, music + " is not a 44.1 kHz stereo MP3 stream"}};
+  std::string said;
+  for (const auto& [make, reason] : soundtracks) {
+    EXPECT_EQ(runwith(dir, make, film, said), 1) << make;
+    EXPECT_EQ(said, "tessivar-export: " + reason + "\n") << make;
+  }
+  EXPECT_TRUE(dir.empty());
+
+  const int stopped = stopwhilewriting(dir, SIGTERM);
+  EXPECT_TRUE(WIFEXITED(stopped) && WEXITSTATUS(stopped) == 128 + SIGTERM);
+  EXPECT_TRUE(dir.empty());
+  const int killed = stopwhilewriting(dir, SIGKILL);
+  EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGKILL);
+  EXPECT_TRUE(dir.empty()) << "a killed export left " << fs::directory_iterator(dir.path)->path();
+}
+
+// With standard error (and output) closed, the film's file cannot take their place: the progress
+// lines go nowhere and the film stays whole. A name of 249 characters fits, as every name that
+// fits the folder, also where its stand-in must be a hidden named file.
+TEST(Export, ClosedDescriptorsAndLongNamesGiveWholeFilms) {
+  Workdir dir;
+  const std::string clip = tool("tessivar-export") + " --size 64x48 --to 0.5 --out ";
+  for (const char* closed : {"2>&-", ">&- 2>&-"}) {
+    ASSERT_EQ(std::system((clip + dir / "closed.mp4 " + closed).c_str()), 0) << closed;
+    const Film film = readfilm(dir / "closed.mp4");
+    EXPECT_TRUE(film.width == 64 && film.luma.size() == 15u) << closed;
+  }
+  const std::string longname = std::string(245, 'k') + ".mp4";
+  EXPECT_EQ(run("tessivar-export", "--size 64x48 --to 0.2 --quiet --out " + dir / longname), 0);
+  EXPECT_TRUE(fs::exists(dir / longname));
+
+  const std::string longest = dir / (std::string(251, 'n') + ".png");
+  WholeFile named(longest, true);
+  ASSERT_TRUE(named.stream() != nullptr) << named.error();
+  EXPECT_FALSE(named.isunnamed());
+  std::fputs("whole", named.stream());
+  ASSERT_TRUE(named.commit()) << named.error();
+  EXPECT_EQ(fs::file_size(longest), 5u);
+  WholeFile unnamed(longest);
+  EXPECT_TRUE(unnamed.isunnamed()) << "this machine's temporary folder has no O_TMPFILE";
+  std::fputs("replaced", unnamed.stream());
+  ASSERT_TRUE(unnamed.commit()) << unnamed.error();
+  EXPECT_EQ(fs::file_size(longest), 8u);
+  size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(dir.path)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 3u) << "closed.mp4, the long film and the long frame, nothing hidden";
 }

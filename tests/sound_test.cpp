@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "runtime/demo.h"
+#include "runtime/mp3stream.h"
 #include "mp3decode.h"
 #include "offscreen.h"
 #include "runtime/seam.h"
@@ -106,6 +108,55 @@ TEST(Sound, EveryFailureReleasesWhatItOpened) {
     EXPECT_FALSE(audioopen() || audioup()) << file;
   }
   for (const std::string& file : {notmusic, empty, folder}) fs::remove(file);
+}
+
+// The soundtrack's own frames pass with tags around them; other rates, channel counts, frames out
+// of step and trailing junk do not, and the reason is kept for the player to print.
+TEST(Sound, OnlyAChainOf44kStereoFramesReachesTheDecoder) {
+  std::ifstream in(songname, std::ios::binary);
+  const std::vector<unsigned char> song{std::istreambuf_iterator<char>(in), {}};
+  ASSERT_TRUE(ismp3stream(song.data(), song.size()));
+  std::vector<unsigned char> tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 1, 2};  // a 130-byte body
+  tagged.resize(140, 0);
+  tagged.insert(tagged.end(), song.begin(), song.end());
+  std::vector<unsigned char> id3v1(128, ' ');
+  id3v1[0] = 'T', id3v1[1] = 'A', id3v1[2] = 'G';
+  tagged.insert(tagged.end(), id3v1.begin(), id3v1.end());
+  EXPECT_TRUE(ismp3stream(tagged.data(), tagged.size()));
+
+  auto changed = [&](auto change) {
+    std::vector<unsigned char> bytes = song;
+    change(bytes);
+    return !ismp3stream(bytes.data(), bytes.size());
+  };
+  EXPECT_TRUE(changed([](auto& b) { b.push_back(0); }));            // junk after the last frame
+  EXPECT_TRUE(changed([](auto& b) { b.resize(b.size() - 1); }));   // the last frame cut short
+  EXPECT_TRUE(changed([](auto& b) { b[2] |= 0x04; }));             // 48 kHz
+  EXPECT_TRUE(changed([](auto& b) { b[3] |= 0xC0; }));             // mono
+  EXPECT_TRUE(changed([](auto& b) { b[1] = 0xF3; }));              // MPEG-2 (22.05 kHz)
+  EXPECT_TRUE(changed([](auto& b) { b[2] ^= 0x02; }));             // padding: out of step
+  EXPECT_TRUE(changed([](auto& b) { b.erase(b.begin()); }));       // no header where it starts
+  EXPECT_FALSE(ismp3stream(tagged.data(), 140)) << "a tag and no frames";
+
+  const std::string mono = scratch("mono8k.mp3");
+  std::vector<unsigned char> frames;
+  for (int i = 0; i < 200; ++i) {
+    const unsigned char header[4] = {0xFF, 0xE3, 0x48, 0xC0};  // MPEG-2.5 Layer III, 8 kHz mono
+    frames.insert(frames.end(), header, header + 4);
+    frames.resize(frames.size() + 284, 0x55);
+  }
+  std::ofstream(mono, std::ios::binary).write(reinterpret_cast<const char*>(frames.data()),
+                                               std::streamsize(frames.size()));
+  mp3decode::discardedaudio();
+  EXPECT_FALSE(sound_init(mono.c_str(), 0));
+  EXPECT_EQ(soundfailure(), mono + " is not a 44.1 kHz stereo MP3 stream");
+  EXPECT_FALSE(audioup()) << "the device is not opened for a file that cannot play";
+  fs::remove(mono);
+  EXPECT_FALSE(sound_init("/dev/zero", 0));
+  EXPECT_EQ(soundfailure(), "/dev/zero: a device, not a regular file");
+  ASSERT_TRUE(sound_init(songname, 0));
+  EXPECT_EQ(soundfailure(), "");
+  sound_close();
 }
 
 // The demo's start-up and shutdown in a child process, SDL's audio written to a file at about the

@@ -3,9 +3,11 @@
 
 #include <GL/gl.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <deque>
 #include <fstream>
@@ -164,7 +166,11 @@ TEST_F(Textures, TableKeepsOneTexturePerFileAndRetriesMissingOnes) {
 
   const char* later = path("later.png");
   EXPECT_EQ(loadpngtex(later, 8), 0u);
-  EXPECT_EQ(texturefailure(), std::string(later) + ": No such file or directory");
+  EXPECT_EQ(loadpngtex(later, 8), 0u);
+  ASSERT_EQ(texturefailures().size(), 1u) << "a file that fails twice is noted once";
+  EXPECT_EQ(texturefailures()[0].file, later);
+  EXPECT_EQ(texturefailures()[0].reason, "No such file or directory");
+  EXPECT_EQ(texturefailures()[0].error, ENOENT);
   EXPECT_EQ(gettexid(later), -1);
   ASSERT_TRUE(writepng(later, rgb(8, 3, pattern)));
   EXPECT_NE(loadpngtex(later, 8), 0u);
@@ -260,10 +266,23 @@ TEST_F(Textures, BrokenAndMisfittingFilesGiveZero) {
     files.push_back(path(name));
     ASSERT_TRUE(writepng(files.back(), png));
   }
+  // A FIFO (which would block an open for reading until a writer came) and a folder.
+  const char* const fifo = path("fifo.png");
+  const char* const folder = path("folder.png");
+  ASSERT_TRUE(mkfifo(fifo, 0600) == 0 && mkdir(folder, 0700) == 0);
   for (const char* file : files) {
     EXPECT_EQ(loadpngtex(file, 64), 0u) << file;
     EXPECT_EQ(gettexid(file), -1) << file;
   }
+  EXPECT_EQ(loadpngtex(fifo, 64) + loadpngtex(folder, 64), 0u);
+  // Each says why, with the size that was expected where the file is no such picture.
+  const std::vector<TextureFailure>& failures = texturefailures();
+  ASSERT_EQ(failures.size(), files.size() + 2);
+  EXPECT_EQ(failures[3].reason, "not a PNG file (a 64x64 PNG is expected)");
+  EXPECT_EQ(failures[6].reason, "a 128x128 PNG, not the 64x64 one expected");
+  EXPECT_EQ(failures[0].reason, "not a readable 64x64 PNG");
+  EXPECT_EQ(failures[9].reason, "a FIFO, not a regular file");
+  EXPECT_EQ(failures[10].reason, "a folder, not a file");
   EXPECT_EQ(loadpngtex(files.back(), 32), 0u);
   EXPECT_NE(loadpngtex(files[files.size() - 3], 128), 0u);  // fine at the size it really has
   Png huge = rgb(1, 3, pattern);

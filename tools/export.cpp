@@ -1,13 +1,16 @@
 // tessivar-export: the show as a film. Draws the demo offscreen at a fixed frame rate, one frame
 // per video frame as a window drawing at that rate would, and writes it with its soundtrack.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -15,13 +18,18 @@
 #include "tools/exportmedia.h"
 #include "tools/frameio.h"
 #include "tools/offline.h"
+#include "tools/options.h"
 #include "runtime/seam.h"
+#include "toolkit/descriptors.h"
 
 namespace {
 constexpr double lasttime = 158.0;
+// The compositor copies every frame into a texture of this side.
+constexpr int largestside = 2048;
 using Clock = std::chrono::steady_clock;
 
 volatile std::sig_atomic_t stopsignal = 0;
+char making[64] = "the offscreen context and the demo's start-up";  // should memory run out
 
 void onsignal(int signal) { stopsignal = signal; }
 
@@ -33,11 +41,11 @@ int usage(const char* why) {
       "                       [--quality CRF] [--out FILE] [--frames DIRECTORY] [--quiet]\n"
       "                       [--device auto|software]\n"
       "  Writes the demo with its soundtrack to FILE (.mp4: H.264 and AAC, or .mkv).\n"
-      "  --size     picture size, even numbers, default 1024x768\n"
+      "  --size     picture size, even numbers, default 1024x768, at most 2048x2048\n"
       "  --fps      frames per second, 1 to 120, default 30\n"
       "  --from     start of the clip in seconds, default 0\n"
       "  --to       end of the clip in seconds, default %.0f (the whole show)\n"
-      "  --quality  x264 constant rate factor, 0 (lossless) to 51, default 20\n"
+      "  --quality  x264 constant rate factor, 1 (best) to 51, default 20\n"
       "  --out      the file, default tessivar.mp4\n"
       "  --frames   also keep every frame as DIRECTORY/tessivar-SECONDS.png\n"
       "  --quiet    no progress on stderr\n"
@@ -49,29 +57,8 @@ int usage(const char* why) {
 }
 
 bool parsesize(const char* text, int& width, int& height) {
-  char tail = 0;
-  if (std::sscanf(text, "%dx%d%c", &width, &height, &tail) != 2) return false;
   // 4:2:0 video needs even sides.
-  return width >= 16 && height >= 16 && width <= 4096 && height <= 4096 && width % 2 == 0 &&
-         height % 2 == 0;
-}
-
-bool parsenumber(const char* text, double low, double high, double& value) {
-  char* end = nullptr;
-  value = std::strtod(text, &end);
-  return end != text && *end == '\0' && std::isfinite(value) && value >= low && value <= high;
-}
-
-bool parseinteger(const char* text, int low, int high, int& value) {
-  double number = 0;
-  if (!parsenumber(text, low, high, number) || number != std::floor(number)) return false;
-  value = static_cast<int>(number);
-  return true;
-}
-
-bool endswith(const std::string& text, const char* tail) {
-  const size_t length = std::strlen(tail);
-  return text.size() > length && text.compare(text.size() - length, length, tail) == 0;
+  return parsesides(text, 16, largestside, width, height) && width % 2 == 0 && height % 2 == 0;
 }
 
 struct Options {
@@ -94,15 +81,19 @@ int parseargs(int argc, char** argv, Options& options) {
     if (i + 1 >= argc) return usage("every option but --quiet takes a value");
     const char* value = argv[++i];
     if (!std::strcmp(flag, "--size")) {
-      if (!parsesize(value, movie.width, movie.height)) return usage("bad --size");
+      if (!parsesize(value, movie.width, movie.height))
+        return usage("bad --size (WIDTHxHEIGHT, even, each from 16 to 2048)");
     } else if (!std::strcmp(flag, "--fps")) {
-      if (!parseinteger(value, 1, 120, movie.fps)) return usage("bad --fps (1 to 120)");
+      if (!parsewhole(value, 1, 120, movie.fps)) return usage("bad --fps (1 to 120)");
     } else if (!std::strcmp(flag, "--from")) {
-      if (!parsenumber(value, 0, lasttime, movie.from)) return usage("bad --from (0 to 158)");
+      if (!parsedecimal(value, 0, lasttime, movie.from)) return usage("bad --from (0 to 158)");
     } else if (!std::strcmp(flag, "--to")) {
-      if (!parsenumber(value, 0, lasttime, movie.to)) return usage("bad --to (0 to 158)");
+      if (!parsedecimal(value, 0, lasttime, movie.to)) return usage("bad --to (0 to 158)");
     } else if (!std::strcmp(flag, "--quality")) {
-      if (!parseinteger(value, 0, 51, movie.quality)) return usage("bad --quality (0 to 51)");
+      // x264's CRF 0 is lossless High 4:4:4 Predictive, which hardware decoders refuse.
+      if (!std::strcmp(value, "0"))
+        return usage("--quality 0 would be lossless H.264, which plays in software players only");
+      if (!parsewhole(value, 1, 51, movie.quality)) return usage("bad --quality (1 to 51)");
     } else if (!std::strcmp(flag, "--out")) {
       movie.path = value;
     } else if (!std::strcmp(flag, "--device")) {
@@ -113,7 +104,7 @@ int parseargs(int argc, char** argv, Options& options) {
       return usage("unknown option");
     }
   }
-  if (!endswith(movie.path, ".mp4") && !endswith(movie.path, ".mkv"))
+  if (!endsinnocase(movie.path, ".mp4") && !endsinnocase(movie.path, ".mkv"))
     return usage("--out must end in .mp4 or .mkv");
   if (movie.to - movie.from < 1.0 / movie.fps)
     return usage("--to must come at least a frame after --from");
@@ -156,6 +147,26 @@ void showprogress(const Options& options, int done, int total, Clock::time_point
                terminal ? (done == total ? "   \n" : "   ") : "\n");
 }
 
+// Why nothing could be written at path, checked before any drawing: a folder there, or a folder
+// that is missing or takes no files. Empty when it looks writable.
+std::string unwritable(const std::string& path, bool folder) {
+  struct stat info {};
+  if (!folder && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return "a folder";
+  const size_t slash = path.rfind('/');
+  const std::string where = folder ? path : slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  if (stat(where.c_str(), &info) != 0) return std::strerror(errno);
+  if (!S_ISDIR(info.st_mode)) return "not a folder";
+  if (access(where.c_str(), W_OK) != 0) return std::strerror(errno);
+  return "";
+}
+
+bool writable(const std::string& path, bool folder) {
+  const std::string why = unwritable(path, folder);
+  if (!why.empty()) std::fprintf(stderr, "tessivar-export: cannot write %s%s: %s\n", path.c_str(),
+                                 folder ? "/" : "", why.c_str());
+  return why.empty();
+}
+
 bool keepframe(const Options& options, unsigned int ms, const std::vector<unsigned char>& rgb) {
   char path[4096];
   std::snprintf(path, sizeof path, "%s/tessivar-%07.3f.png", options.frames.c_str(), ms / 1000.0);
@@ -174,6 +185,7 @@ int drawframes(const Options& options, int total) {
   for (int n = 0; n < total; ++n) {
     if (stopsignal) return 128 + stopsignal;
     const unsigned int ms = frameticks(movie, n);
+    std::snprintf(making, sizeof making, "the frame at %.3f s", ms / 1000.0);
     setofflineticks(ms);
     dodemo();
     glFinish();
@@ -187,20 +199,20 @@ int drawframes(const Options& options, int total) {
 
 void catchsignals() {
   struct sigaction action {};
-  action.sa_handler = onsignal;
-  action.sa_flags = SA_RESTART;
+  action.sa_handler = onsignal;  // no SA_RESTART: a call that could block returns instead
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-  Options options;
-  if (const int status = parseargs(argc, argv, options)) return status;
+int exportfilm(const Options& options) {
   catchsignals();
   const MovieSettings& movie = options.movie;
+  if (!writable(movie.path, false) || (!options.frames.empty() && !writable(options.frames, true)))
+    return 1;
+  std::snprintf(making, sizeof making, "the film's encoders");
   if (!openmovie(movie)) return 1;
+  std::snprintf(making, sizeof making, "the offscreen context and the demo's start-up");
   if (!startofflinedemo(movie.width, movie.height)) {
     abandonmovie();
     return 1;
@@ -215,6 +227,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "tessivar-export: stopped; %s not written\n", movie.path.c_str());
     return status;
   }
+  std::snprintf(making, sizeof making, "the end of the film");
   if (!finishmovie()) return 1;
   if (!options.quiet) {
     const double took = std::chrono::duration<double>(Clock::now() - start).count();
@@ -226,4 +239,18 @@ int main(int argc, char** argv) {
                  (movie.to - movie.from) / took, 100 * (1 - encoding), 100 * encoding);
   }
   return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!keepstandarddescriptors()) return 1;
+  Options options;
+  if (const int status = parseargs(argc, argv, options)) return status;
+  try {
+    return exportfilm(options);
+  } catch (const std::bad_alloc&) {
+    abandonmovie();
+    std::fprintf(stderr, "tessivar-export: out of memory making %s\n", making);
+    return 1;
+  }
 }

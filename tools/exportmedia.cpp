@@ -5,9 +5,13 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/opt.h>
+#include <libavutil/mem.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,12 +21,17 @@ extern "C" {
 #include <memory>
 #include <vector>
 
+#include "runtime/mp3stream.h"
+#include "tools/options.h"
 #include "tools/wholefile.h"
 
 namespace {
 constexpr int samplerate = 44100;
 constexpr int64_t audiobitrate = 192000;
 constexpr const char* x264preset = "veryfast";
+constexpr int iobuffer = 1 << 16;
+// Where players and video sites want keyframes: at least every 2 seconds.
+constexpr int keyframeseconds = 2;
 
 MovieSettings movie;
 std::unique_ptr<WholeFile> part;  // the film under its temporary name until it is complete
@@ -37,8 +46,14 @@ AVFrame* picture = nullptr;
 AVFrame* sound = nullptr;
 AVPacket* packet = nullptr;
 int64_t framecount = 0;
+// Samples the audio runs ahead of the clip, so that its first packet starts at 0 with the video:
+// Matroska keeps no AAC priming delay (MP4 does, in its edit list).
+int64_t audioshift = 0;
 
 // The soundtrack as it is read: decoded, converted to the encoder's format and queued.
+std::vector<unsigned char> music;  // the whole soundtrack, checked, decoded from memory
+size_t musicread = 0;
+AVIOContext* musicio = nullptr;
 AVFormatContext* source = nullptr;
 AVCodecContext* decoder = nullptr;
 int sourcestream = -1;
@@ -65,8 +80,84 @@ bool failon(const char* what, const std::string& name, int error) {
   return fail((what + (" " + name)).c_str(), error);
 }
 
+// One line naming what was being made when memory ran out.
+bool nomemory(const char* what) {
+  std::fprintf(stderr, "tessivar-export: out of memory making %s\n", what);
+  return false;
+}
+
+// "cannot DOING: why", or the line above when the reason is memory.
+bool failmaking(const char* doing, const char* what, int error) {
+  return error == AVERROR(ENOMEM) ? nomemory(what)
+                                  : fail(("cannot " + std::string(doing)).c_str(), error);
+}
+
+// libavformat writes the film through these, on the descriptor of the film's unnamed file.
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+using WriteBuffer = const uint8_t*;
+#else
+using WriteBuffer = uint8_t*;
+#endif
+int writefilm(void* opaque, WriteBuffer data, int size) {
+  const int fd = *static_cast<int*>(opaque);
+  for (int done = 0; done < size;) {
+    const ssize_t wrote = write(fd, data + done, size - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) return AVERROR(errno);
+    done += static_cast<int>(wrote);
+  }
+  return size;
+}
+
+int64_t seekfilm(void* opaque, int64_t offset, int whence) {
+  const int fd = *static_cast<int*>(opaque);
+  if (whence == AVSEEK_SIZE) {
+    struct stat info {};
+    return fstat(fd, &info) == 0 ? info.st_size : AVERROR(errno);
+  }
+  const off_t at = lseek(fd, offset, whence & ~AVSEEK_FORCE);
+  return at < 0 ? AVERROR(errno) : at;
+}
+
+// And read the soundtrack from memory.
+int readmusic(void*, uint8_t* data, int size) {
+  const size_t count = std::min(music.size() - musicread, static_cast<size_t>(size));
+  if (count == 0) return AVERROR_EOF;
+  std::copy(music.begin() + musicread, music.begin() + musicread + count, data);
+  musicread += count;
+  return static_cast<int>(count);
+}
+
+int64_t seekmusic(void*, int64_t offset, int whence) {
+  const int64_t size = static_cast<int64_t>(music.size());
+  whence &= ~AVSEEK_FORCE;
+  if (whence == AVSEEK_SIZE) return size;
+  const int64_t at = whence == SEEK_SET ? offset : whence == SEEK_CUR ? musicread + offset : size + offset;
+  if (at < 0 || at > size) return AVERROR(EINVAL);
+  musicread = static_cast<size_t>(at);
+  return at;
+}
+
+int filmfd = -1;
+
+AVIOContext* customio(bool writing) {
+  auto* buffer = static_cast<unsigned char*>(av_malloc(iobuffer));
+  if (!buffer) return nullptr;
+  AVIOContext* io =
+      writing ? avio_alloc_context(buffer, iobuffer, 1, &filmfd, nullptr, writefilm, seekfilm)
+              : avio_alloc_context(buffer, iobuffer, 0, nullptr, readmusic, nullptr, seekmusic);
+  if (!io) av_free(buffer);
+  return io;
+}
+
+void freeio(AVIOContext*& io) {
+  if (!io) return;
+  av_freep(&io->buffer);
+  avio_context_free(&io);
+}
+
 void closeall() {
-  if (output && output->pb) avio_closep(&output->pb);
+  if (output) freeio(output->pb);
   avformat_free_context(output);
   output = nullptr;
   avcodec_free_context(&video);
@@ -77,6 +168,8 @@ void closeall() {
   av_frame_free(&sound);
   av_packet_free(&packet);
   avformat_close_input(&source);
+  freeio(musicio);
+  music = std::vector<unsigned char>();
   avcodec_free_context(&decoder);
   swr_free(&resampler);
   if (fifo) av_audio_fifo_free(fifo);
@@ -86,6 +179,7 @@ void closeall() {
   av_packet_free(&sourcepacket);
 }
 
+// The film's unnamed file in its folder, and libavformat set to write through our own I/O on it.
 bool openoutput() {
   const AVOutputFormat* format = av_guess_format(nullptr, movie.path.c_str(), nullptr);
   if (!format) return fail("no container for that file name (use .mp4 or .mkv)");
@@ -95,12 +189,28 @@ bool openoutput() {
                  part->error().c_str());
     return false;
   }
-  int error = avformat_alloc_output_context2(&output, format, nullptr, part->path().c_str());
-  if (error < 0) return fail("cannot set up the container", error);
-  error = avio_open(&output->pb, part->path().c_str(), AVIO_FLAG_WRITE);
-  if (error < 0) return failon("cannot write", movie.path, error);
+  filmfd = fileno(part->stream());
+  // The name is the descriptor's: the MP4 muxer reopens it to move the index to the front.
+  const std::string self = "/proc/self/fd/" + std::to_string(filmfd);
+  int error = avformat_alloc_output_context2(&output, format, nullptr, self.c_str());
+  if (error < 0) return failmaking("set up the container", "the container", error);
+  output->pb = customio(true);
+  if (!output->pb) return nomemory("the film's output buffer");
+  output->flags |= AVFMT_FLAG_CUSTOM_IO;
   packet = av_packet_alloc();
-  return packet != nullptr || fail("out of memory");
+  return packet != nullptr || nomemory("the film's packets");
+}
+
+// Full-range RGB in, limited-range BT.709 YUV out.
+bool openscaler() {
+  scaler = sws_getContext(movie.width, movie.height, AV_PIX_FMT_RGB24, movie.width, movie.height,
+                          AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr,
+                          nullptr);
+  if (!scaler) return fail("cannot convert RGB frames to YUV");
+  const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+  const int unity = 1 << 16;
+  return sws_setColorspaceDetails(scaler, bt709, 1, bt709, 0, 0, unity, unity) >= 0 ||
+         fail("cannot convert RGB frames to BT.709 YUV");
 }
 
 AVStream* addstream(AVCodecContext* codec) {
@@ -110,47 +220,51 @@ AVStream* addstream(AVCodecContext* codec) {
   return stream;
 }
 
-// H.264 in 4:2:0 with BT.601 colours, as swscale converts them.
+// H.264 in 4:2:0 with BT.709 colours in limited range, the primaries of the sRGB frames, tagged
+// as such at every size; a keyframe (an IDR, closing its GOP) at least every 2 seconds; square
+// pixels.
 bool openvideo() {
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
   if (!codec) codec = avcodec_find_encoder(AV_CODEC_ID_H264);
   if (!codec) return fail("this FFmpeg has no H.264 encoder (libx264)");
   video = avcodec_alloc_context3(codec);
-  if (!video) return fail("out of memory");
+  if (!video) return nomemory("the H.264 encoder");
   video->width = movie.width;
   video->height = movie.height;
   video->time_base = AVRational{1, movie.fps};
   video->framerate = AVRational{movie.fps, 1};
   video->pix_fmt = AV_PIX_FMT_YUV420P;
   video->color_range = AVCOL_RANGE_MPEG;
-  video->colorspace = AVCOL_SPC_SMPTE170M;
-  video->color_primaries = AVCOL_PRI_SMPTE170M;
-  video->color_trc = AVCOL_TRC_SMPTE170M;
+  video->colorspace = AVCOL_SPC_BT709;
+  video->color_primaries = AVCOL_PRI_BT709;
+  video->color_trc = AVCOL_TRC_BT709;
+  video->sample_aspect_ratio = AVRational{1, 1};
+  video->gop_size = keyframeseconds * movie.fps;
+  video->flags |= AV_CODEC_FLAG_CLOSED_GOP;
   video->thread_count = 0;  // the encoder's own threads, beside the drawing
   if (output->oformat->flags & AVFMT_GLOBALHEADER) video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   av_opt_set(video->priv_data, "preset", x264preset, 0);
   av_opt_set(video->priv_data, "crf", std::to_string(movie.quality).c_str(), 0);
   const int error = avcodec_open2(video, codec, nullptr);
-  if (error < 0) return fail("cannot start the H.264 encoder", error);
+  if (error < 0) return failmaking("start the H.264 encoder", "the H.264 encoder", error);
   videostream = addstream(video);
   if (!videostream) return fail("cannot add the video stream");
   videostream->avg_frame_rate = video->framerate;
+  videostream->sample_aspect_ratio = video->sample_aspect_ratio;
   picture = av_frame_alloc();
-  if (!picture) return fail("out of memory");
+  if (!picture) return nomemory("the video frame");
   picture->format = video->pix_fmt;
   picture->width = movie.width;
   picture->height = movie.height;
-  if (av_frame_get_buffer(picture, 0) < 0) return fail("out of memory");
-  scaler = sws_getContext(movie.width, movie.height, AV_PIX_FMT_RGB24, movie.width, movie.height,
-                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
-  return scaler != nullptr || fail("cannot convert RGB frames to YUV");
+  if (av_frame_get_buffer(picture, 0) < 0) return nomemory("the video frame");
+  return openscaler();
 }
 
 bool openaudio() {
   const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
   if (!codec) return fail("this FFmpeg has no AAC encoder");
   audio = avcodec_alloc_context3(codec);
-  if (!audio) return fail("out of memory");
+  if (!audio) return nomemory("the AAC encoder");
   audio->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
   audio->sample_rate = samplerate;
   av_channel_layout_default(&audio->ch_layout, 2);
@@ -158,20 +272,33 @@ bool openaudio() {
   audio->time_base = AVRational{1, samplerate};
   if (output->oformat->flags & AVFMT_GLOBALHEADER) audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   const int error = avcodec_open2(audio, codec, nullptr);
-  if (error < 0) return fail("cannot start the AAC encoder", error);
+  if (error < 0) return failmaking("start the AAC encoder", "the AAC encoder", error);
+  audioshift = endsinnocase(movie.path, ".mkv") ? audio->initial_padding : 0;
   audiostream = addstream(audio);
   if (!audiostream) return fail("cannot add the audio stream");
   sound = av_frame_alloc();
-  if (!sound) return fail("out of memory");
+  if (!sound) return nomemory("the audio frame");
   sound->format = audio->sample_fmt;
   sound->sample_rate = samplerate;
   sound->nb_samples = audio->frame_size > 0 ? audio->frame_size : 1024;
   av_channel_layout_copy(&sound->ch_layout, &audio->ch_layout);
-  return av_frame_get_buffer(sound, 0) >= 0 || fail("out of memory");
+  return av_frame_get_buffer(sound, 0) >= 0 || nomemory("the audio frame");
 }
 
+// The soundtrack is read whole, checked as the player checks it, and decoded from memory.
 bool opensource() {
-  int error = avformat_open_input(&source, movie.music.c_str(), nullptr, nullptr);
+  std::string why;
+  musicread = 0;
+  if (!readmp3stream(movie.music.c_str(), music, why)) {
+    std::fprintf(stderr, "tessivar-export: %s\n", why.c_str());
+    return false;
+  }
+  source = avformat_alloc_context();
+  musicio = customio(false);
+  if (!source || !musicio) return nomemory("the soundtrack's input buffer");
+  source->pb = musicio;
+  source->flags |= AVFMT_FLAG_CUSTOM_IO;
+  int error = avformat_open_input(&source, movie.music.c_str(), av_find_input_format("mp3"), nullptr);
   if (error < 0) return failon("cannot read the soundtrack", movie.music, error);
   error = avformat_find_stream_info(source, nullptr);
   const AVCodec* codec = nullptr;
@@ -179,7 +306,7 @@ bool opensource() {
     error = sourcestream = av_find_best_stream(source, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
   if (error < 0) return failon("no sound in", movie.music, error);
   decoder = avcodec_alloc_context3(codec);
-  if (!decoder) return fail("out of memory");
+  if (!decoder) return nomemory("the soundtrack's decoder");
   avcodec_parameters_to_context(decoder, source->streams[sourcestream]->codecpar);
   error = avcodec_open2(decoder, codec, nullptr);
   if (error < 0) return failon("cannot decode", movie.music, error);
@@ -192,9 +319,10 @@ bool opensource() {
   decoded = av_frame_alloc();
   converted = av_frame_alloc();
   sourcepacket = av_packet_alloc();
-  if (!fifo || !decoded || !converted || !sourcepacket) return fail("out of memory");
+  if (!fifo || !decoded || !converted || !sourcepacket) return nomemory("the soundtrack's buffers");
   skipsamples = std::llround(movie.from * samplerate);
-  wantedsamples = std::llround(movie.to * samplerate) - skipsamples;
+  wantedsamples = std::llround(movie.to * samplerate) - skipsamples - audioshift;
+  skipsamples += audioshift;
   return true;
 }
 
@@ -211,7 +339,7 @@ bool queue(AVFrame* frame) {
   void* planes[AV_NUM_DATA_POINTERS] = {};
   for (int c = 0; c < (planar ? channels : 1); ++c)
     planes[c] = frame->extended_data[c] + drop * step;
-  return av_audio_fifo_write(fifo, planes, count) == count || fail("out of memory");
+  return av_audio_fifo_write(fifo, planes, count) == count || nomemory("the soundtrack's queue");
 }
 
 bool convert(const AVFrame* input) {
@@ -257,6 +385,10 @@ bool encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame) {
     error = avcodec_receive_packet(codec, packet);
     if (error == AVERROR(EAGAIN) || error == AVERROR_EOF) return true;
     if (error < 0) break;
+    if (codec == audio) {
+      packet->pts += audioshift;
+      packet->dts += audioshift;
+    }
     av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
     packet->stream_index = stream->index;
     error = av_interleaved_write_frame(output, packet);
@@ -273,7 +405,7 @@ bool pumpaudio(int64_t until) {
         static_cast<int>(std::min<int64_t>(sound->nb_samples, wantedsamples - sentsamples));
     while (av_audio_fifo_size(fifo) < need && !sourceended)
       if (!decodemore()) return false;
-    if (av_frame_make_writable(sound) < 0) return fail("out of memory");
+    if (av_frame_make_writable(sound) < 0) return nomemory("the audio frame");
     const int got =
         std::max(0, av_audio_fifo_read(fifo, reinterpret_cast<void**>(sound->data), need));
     av_samples_set_silence(sound->data, got, need - got, sound->ch_layout.nb_channels,
@@ -316,7 +448,7 @@ bool openmovie(const MovieSettings& settings) {
 
 bool addframe(const unsigned char* rgb) {
   const auto start = std::chrono::steady_clock::now();
-  if (av_frame_make_writable(picture) < 0) return fail("out of memory");
+  if (av_frame_make_writable(picture) < 0) return nomemory("the video frame");
   const uint8_t* const rows[1] = {rgb};
   const int stride[1] = {3 * movie.width};
   sws_scale(scaler, rows, stride, 0, movie.height, picture->data, picture->linesize);
@@ -337,7 +469,8 @@ bool finishmovie() {
     finished = error >= 0 || failon("cannot write", movie.path, error);
   }
   if (finished) {
-    const int error = avio_closep(&output->pb);
+    avio_flush(output->pb);
+    const int error = output->pb->error;
     finished = error >= 0 || failon("cannot write", movie.path, error);
   }
   if (finished && !part->commit()) {

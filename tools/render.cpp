@@ -3,26 +3,29 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "runtime/demo.h"
 #include "tools/frameio.h"
 #include "tools/offline.h"
+#include "tools/options.h"
 #include "runtime/seam.h"
 #include "runtime/timeline.h"
+#include "toolkit/descriptors.h"
 
 namespace {
 constexpr double lasttime = timeline::demoend;
 // The compositor copies every frame into a texture of this side.
 constexpr long largestside = 2048;
+char making[64] = "the offscreen context and the demo's start-up";  // for the one line should memory run out
 
 int usage(const std::string& why) {
   if (!why.empty()) std::fprintf(stderr, "tessivar-render: %s\n", why.c_str());
@@ -41,37 +44,16 @@ int usage(const std::string& why) {
   return 2;
 }
 
-// One side of 16 to 2048 pixels in decimal digits; text moves past them.
-bool parseside(const char*& text, int& side) {
-  if (!std::isdigit(static_cast<unsigned char>(*text))) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text, &end, 10);
-  text = end;
-  if (errno != 0 || value < 16 || value > largestside) return false;
-  side = static_cast<int>(value);
-  return true;
-}
-
 bool parsesize(const char* text, int& width, int& height) {
-  return parseside(text, width) && *text++ == 'x' && parseside(text, height) && *text == '\0';
+  return parsesides(text, 16, largestside, width, height);
 }
 
 // Seconds into the show, kept as whole milliseconds (the clock's unit; -0 is 0).
 bool parsetime(const char* text, unsigned int& milliseconds) {
-  char* end = nullptr;
-  const double seconds = std::strtod(text, &end);
-  if (end == text || *end != '\0' || !std::isfinite(seconds) || seconds < 0 || seconds > lasttime)
-    return false;
+  double seconds = 0;
+  if (!parsedecimal(text, 0, lasttime, seconds)) return false;
   milliseconds = static_cast<unsigned int>(std::lround(seconds * 1000));
   return true;
-}
-
-bool parsecount(const char* text, int& count) {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  count = static_cast<int>(value);
-  return end != text && *end == '\0' && value >= 1 && value <= 100000;
 }
 
 struct Options {
@@ -106,7 +88,7 @@ int parseargs(int argc, char** argv, Options& options) {
         return usage(std::string("the same --time twice: ") + value);
       options.times.push_back(milliseconds);
     } else if (flag == "--repeat") {
-      if (!parsecount(value, options.repeat)) return usage("bad --repeat");
+      if (!parsewhole(value, 1, 100000, options.repeat)) return usage("bad --repeat");
     } else if (flag == "--device") {
       if (!parseofflinedevice(value)) return usage("bad --device (auto or software)");
     } else if (flag == "--out") {
@@ -133,6 +115,7 @@ bool writablefolder(const std::string& folder) {
 }
 
 bool renderframe(const Options& options, unsigned int milliseconds) {
+  std::snprintf(making, sizeof making, "the frame at %.3f s", milliseconds / 1000.0);
   setofflineticks(milliseconds);
   const auto begin = std::chrono::steady_clock::now();
   for (int i = 0; i < options.repeat; ++i) dodemo();
@@ -157,11 +140,7 @@ bool renderframe(const Options& options, unsigned int milliseconds) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options options;
-  if (const int status = parseargs(argc, argv, options)) return status;
+int render(const Options& options) {
   if (!writablefolder(options.out) || !startofflinedemo(options.width, options.height)) return 1;
   bool written = true;
   for (size_t i = 0; written && i < options.times.size(); ++i)
@@ -173,4 +152,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   return written ? 0 : 1;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!keepstandarddescriptors()) return 1;
+  Options options;
+  if (const int status = parseargs(argc, argv, options)) return status;
+  try {
+    return render(options);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "tessivar-render: out of memory making %s\n", making);
+    return 1;
+  }
 }
