@@ -40,6 +40,41 @@ for bad in "--time" "--time abc --out $out" "--time 200 --out $out" "--size 10x1
   case "$message" in *usage:*) ;; *) fail "no usage message for: $bad" ;; esac
 done
 case "$message" in *"unexpected argument: stray"*) ;; *) fail "a stray argument said: $message" ;; esac
+# Numbers are decimal digits only: no hexadecimal, exponents, signs or spaces.
+for bad in "--time 0x10" "--time  5" "--time 1e1" "--time +5" "--size  32x 32" "--repeat 0x2"; do
+  "$render" ${bad%% *} "${bad#* }" --time 1 --out "$out" >/dev/null 2>&1 && fail "accepted: $bad"
+done
+
+# Images that are no picture of the expected size, a FIFO (an open for reading would wait for a
+# writer) among them: each is named, with why, at once.
+mkdir -p "$out/d/data"
+ln -s "$PWD"/data/*.png "$out/d/data/"
+floor=$out/d/data/floorb.png
+for case in "fifo:a FIFO, not a regular file" "folder:a folder, not a file" \
+            "loop:Too many levels of symbolic links" "small:a 256x256 PNG, not the 512x512 one expected" \
+            "text:not a PNG file (a 512x512 PNG is expected)"; do
+  rm -rf "$floor"
+  case ${case%%:*} in
+    fifo) mkfifo "$floor" ;;
+    folder) mkdir "$floor" ;;
+    loop) ln -s floorb.png "$floor" ;;
+    small) ln -s "$PWD/data/bga.png" "$floor" ;;
+    text) echo "not a picture" >"$floor" ;;
+  esac
+  message=$(cd "$out/d" && timeout 60 "$render" --size 64x48 --time 1 --out . 2>&1 >/dev/null)
+  [ "$message" = "tessivar-render: cannot load data/floorb.png: ${case#*:}" ] ||
+    fail "with a ${case%%:*} as data/floorb.png it said: $message"
+done
+
+# Too little memory: one line naming what was being made, never a crash.
+message=$( (ulimit -v 300000; "$render" --size 640x480 --time 1 --out "$out") 2>&1) &&
+  fail "drew with too little memory"
+[ "$message" = "tessivar-render: out of memory making the offscreen context: the address space is limited to 292 MB (ulimit -v), and it takes about 768 MB" ] ||
+  fail "with too little memory it said: $message"
+# Closed standard output and error are taken by /dev/null, not by the frame.
+mkdir "$out/e"
+"$render" --size 640x480 --time 1 --out "$out/e" >&- 2>&- || fail "failed with its output closed"
+[ "$(od -An -c -N4 "$out/e/tessivar-001.000.png" | tr -d ' ')" = "211PNG" ] || fail "the frame is no PNG"
 
 # Untextured frames, a cut path and lost output lines are failures, not pictures.
 message=$(cd "$out" && "$render" --size 640x480 --time 1 --out . 2>&1) && fail "drew without data/"

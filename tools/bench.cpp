@@ -19,12 +19,14 @@
 
 #include "runtime/demo.h"
 #include "tools/offline.h"
+#include "tools/options.h"
 #include "runtime/player.h"
 #include "runtime/seam.h"
 #include "runtime/sound.h"
 #include "runtime/startup.h"
 #include "toolkit/tarvok.h"
 #include "runtime/timer.h"
+#include "toolkit/descriptors.h"
 
 namespace {
 constexpr double lasttime = 158.0;
@@ -89,15 +91,7 @@ int usage(const char* why) {
 }
 
 bool parsesize(const char* text, Size& size) {
-  char tail = 0;
-  if (std::sscanf(text, "%dx%d%c", &size.width, &size.height, &tail) != 2) return false;
-  return size.width >= 16 && size.height >= 16 && size.width <= 4096 && size.height <= 4096;
-}
-
-bool parsenumber(const char* text, double low, double high, double& value) {
-  char* end = nullptr;
-  value = std::strtod(text, &end);
-  return end != text && *end == '\0' && std::isfinite(value) && value >= low && value <= high;
+  return parsesides(text, 16, 2048, size.width, size.height);  // the compositor holds 2048
 }
 
 int parseargs(int argc, char** argv, Options& options) {
@@ -109,19 +103,17 @@ int parseargs(int argc, char** argv, Options& options) {
     double number = 0;
     if (!std::strcmp(flag, "--size")) {
       Size size{};
-      if (!parsesize(value, size)) return usage("bad --size");
+      if (!parsesize(value, size)) return usage("bad --size (WIDTHxHEIGHT, each from 16 to 2048)");
       options.sizes.push_back(size);
     } else if (!std::strcmp(flag, "--frames")) {
-      if (!parsenumber(value, 1, 1000, number) || number != std::floor(number))
-        return usage("bad --frames (1 to 1000)");
-      options.frames = static_cast<int>(number);
+      if (!parsewhole(value, 1, 1000, options.frames)) return usage("bad --frames (1 to 1000)");
     } else if (!std::strcmp(flag, "--step")) {
-      if (!parsenumber(value, 0.01, lasttime, number)) return usage("bad --step (0.01 to 158)");
+      if (!parsedecimal(value, 0.01, lasttime, number)) return usage("bad --step (0.01 to 158)");
       options.step = number;
     } else if (!std::strcmp(flag, "--from")) {
-      if (!parsenumber(value, 0, lasttime, options.from)) return usage("bad --from (0 to 158)");
+      if (!parsedecimal(value, 0, lasttime, options.from)) return usage("bad --from (0 to 158)");
     } else if (!std::strcmp(flag, "--to")) {
-      if (!parsenumber(value, 0, lasttime, options.to)) return usage("bad --to (0 to 158)");
+      if (!parsedecimal(value, 0, lasttime, options.to)) return usage("bad --to (0 to 158)");
     } else if (!std::strcmp(flag, "--device")) {
       if (!parseofflinedevice(value)) return usage("bad --device (auto or software)");
     } else if (!std::strcmp(flag, "--json")) {
@@ -533,6 +525,7 @@ bool writejson(std::FILE* file, const std::vector<std::string>& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!keepstandarddescriptors()) return 1;
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   // Opened first, so that a run is not spent on a file that cannot be written.

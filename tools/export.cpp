@@ -208,6 +208,8 @@ void catchsignals() {
 int exportfilm(const Options& options) {
   catchsignals();
   const MovieSettings& movie = options.movie;
+  // The offscreen context and x264's threads beside it.
+  if (!enoughaddressspace(1280, "the film")) return 1;
   if (!writable(movie.path, false) || (!options.frames.empty() && !writable(options.frames, true)))
     return 1;
   std::snprintf(making, sizeof making, "the film's encoders");

@@ -2,6 +2,7 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <sys/resource.h>
 
 #include <GL/gl.h>
 
@@ -145,8 +146,24 @@ bool parseofflinedevice(const char* value) {
 
 std::string offlinerenderer() { return renderername + " (" + platformname + ")"; }
 
+bool enoughaddressspace(unsigned long megabytes, const char* what) {
+  struct rlimit limit {};
+  if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+      limit.rlim_cur >= rlim_t(megabytes) << 20)
+    return true;
+  std::fprintf(stderr,
+               "%s: out of memory making %s: the address space is limited to %llu MB (ulimit -v), "
+               "and it takes about %lu MB\n",
+               program_invocation_short_name, what,
+               static_cast<unsigned long long>(limit.rlim_cur >> 20), megabytes);
+  return false;
+}
+
 bool openoffscreen(int width, int height, bool stencil) {
   closeoffscreen();
+  // Mesa's software rasteriser, its shader compiler and the frames take about 700 MB; with less,
+  // its compiler crashes rather than failing.
+  if (!enoughaddressspace(768, "the offscreen context")) return false;
   if (!opendisplay()) return fail("no EGL device or surfaceless display");
   EGLConfig config = pickconfig(stencil);
   if (!config) return fail("no 8-bit RGBA pbuffer config");

@@ -11,6 +11,10 @@ std::string offlinerenderer();
 // The tools' --device value: "auto" (a GPU when there is one) or "software". False for others.
 bool parseofflinedevice(const char* value);
 
+// False, with one "out of memory making WHAT" line, when the address space is limited (ulimit -v)
+// below the megabytes that making it takes: too little makes some libraries crash, not fail.
+bool enoughaddressspace(unsigned long megabytes, const char* what);
+
 // A pbuffer with 8-bit RGBA, a depth buffer and, on request, a stencil buffer (the demo window has
 // none). Returns false, with a reason on stderr, when it cannot.
 bool openoffscreen(int width, int height, bool stencil = false);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tools/frameio.h"
+#include "toolkit/descriptors.h"
 #include "assets/textures/strokefont.h"
 #include "assets/textures/noise.h"
 
@@ -448,6 +449,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!keepstandarddescriptors()) return 1;
   if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--sheet") == 0)) return usage();
   const std::string datadir = argv[1];
   std::error_code error;
