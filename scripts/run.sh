@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and plays the demo on this machine's display; without a display, exports the
-# whole show with its soundtrack to tessivar.mp4 in the repository root instead.
+# whole show with its soundtrack to tessivar.mp4 in the repository root instead, saying first how
+# long that takes here and afterwards how to watch it (scripts/export.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,5 +11,4 @@ if [ -n "${DISPLAY:-}" ]; then
   exec build/tessivar
 fi
 echo "tessivar: no display here (DISPLAY is not set); exporting the show to tessivar.mp4 instead" >&2
-build/tessivar-export --out tessivar.mp4
-echo "tessivar: the show is in $PWD/tessivar.mp4; play it with: mpv tessivar.mp4  (or ffplay, vlc)"
+exec scripts/export.sh build --out tessivar.mp4

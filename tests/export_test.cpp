@@ -418,3 +418,32 @@ TEST(Export, ClosedDescriptorsAndLongNamesGiveWholeFilms) {
   for (const auto& entry : fs::directory_iterator(dir.path)) files += entry.is_regular_file();
   EXPECT_EQ(files, 3u) << "closed.mp4, the long film and the long frame, nothing hidden";
 }
+
+// Without a display, scripts/run.sh hands over to scripts/export.sh: before the export it tells the
+// film's size and length and an estimate of the time it takes, afterwards how to watch it with a
+// player Debian packages.
+TEST(Export, ScriptTellsTheFilmItsTimeAndHowToWatchIt) {
+  Workdir dir;
+  const std::string build = fs::path(tool("tessivar-export")).parent_path().string();
+  const std::string command = "bash scripts/export.sh " + build +
+                              " --size 400x300 --from 20 --to 21 --quiet --out " + dir / "x.mp4" +
+                              " 2>&1 | grep -v '^tessivar-export: drawing with'";
+  std::string said;
+  FILE* out = popen(command.c_str(), "r");
+  for (int c; (c = std::fgetc(out)) != EOF;) said += static_cast<char>(c);
+  ASSERT_EQ(pclose(out), 0) << said;
+  const std::string lines[] = {
+      "tessivar: the film: 1 s of the show (from 20 to 21 s) at 400x300 and 30 fps, with its "
+      "music, into " + dir / "x.mp4",
+      "tessivar: making it takes under a minute here",
+      "tessivar: the show is in " + dir / "x.mp4"};
+  size_t at = 0;
+  for (const std::string& line : lines) {
+    at = said.find(line, at);
+    ASSERT_NE(at, std::string::npos) << line << "\nnot in the order said:\n" << said;
+  }
+  const bool playerhere = std::system("command -v mpv >/dev/null || command -v vlc >/dev/null") == 0;
+  EXPECT_NE(said.find(playerhere ? "tessivar: watch it with: " : "sudo apt install mpv", at),
+            std::string::npos) << said;
+  EXPECT_EQ(readfilm(dir / "x.mp4").luma.size(), 30u);
+}
