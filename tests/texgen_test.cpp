@@ -106,6 +106,7 @@ TEST(Texgen, SpritesFadeToBlackWrappedImagesJoinAndTheLogoStaysVisible) {
   }
   expectseamless("skya", true);
   expectseamless("bga", true);
+  expectseamless("bga", false);
   expectseamless("floorb", true);
   expectseamless("floorb", false);
 
