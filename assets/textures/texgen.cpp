@@ -172,7 +172,7 @@ Image drawcellc() {
     // The membrane's crest runs almost white: the copies add the square of each texel, so the
     // crest carries the light and the violet flanks the colour.
     const Colour rim =
-        mixcolour(Colour{0.9f, 0.6f, 1.0f}, Colour{1.0f, 0.9f, 1.0f}, bump(r - outline, 0.032f)) *
+        mixcolour(Colour{0.88f, 0.55f, 1.0f}, Colour{1.0f, 0.8f, 1.0f}, bump(r - outline, 0.032f)) *
         membrane;
     const Colour core = Colour{0.7f, 0.45f, 0.9f} * (inside * (0.04f * grain + nucleus));
     return (rim + core) * spritewindow(r);
