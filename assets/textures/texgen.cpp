@@ -196,7 +196,7 @@ Image drawcelle() {
 Image drawcelld() {
   return drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const float ring = 0.72f * bump(r - 0.52f, 0.045f) + 0.1f * bump(r - 0.52f, 0.12f);
+    const float ring = 0.62f * bump(r - 0.52f, 0.045f) + 0.08f * bump(r - 0.52f, 0.12f);
     return Colour{0.42f, 0.78f, 1.0f} * (ring * spritewindow(r, 0.66f, 0.9f));
   });
 }
