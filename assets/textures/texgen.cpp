@@ -201,15 +201,17 @@ Image drawcelld() {
   });
 }
 
-// A segment of the worm: a saturated amber rim with seven hot beads on it around a dark middle
-// and a fainter inner fold. Turned at random and piled two hundred deep, the rims read as ridged skin and the beads as
-// glints, where a filled blob would average into fuzz.
+// A segment of the worm: a saturated amber rim with seven hot beads on it, a fainter inner fold
+// with five more, and a dark middle. Turned at random and piled two hundred deep, the rims read as
+// ridged skin and the beads as glints, where a filled blob would average into fuzz.
 Image drawworma() {
   return drawsprite(128, 3, [](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
     const float rim = bump(r - 0.6f, 0.045f) + 0.45f * bump(r - 0.38f, 0.035f);
-    const float beads = std::pow(std::fabs(std::cos(angle * 3.5f)), 30.0f) * bump(r - 0.6f, 0.06f);
+    const float beads = std::pow(std::fabs(std::cos(angle * 3.5f)), 30.0f) * bump(r - 0.6f, 0.06f) +
+                        0.7f * std::pow(std::fabs(std::cos(angle * 2.5f + 0.9f)), 30.0f) *
+                            bump(r - 0.38f, 0.05f);
     const Colour skin = Colour{1.0f, 0.5f, 0.16f} * rim + Colour{1.0f, 0.92f, 0.7f} * beads;
     return skin * spritewindow(r, 0.72f, 0.92f);
   });
