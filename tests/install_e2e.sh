@@ -12,7 +12,7 @@ unset DISPLAY
 
 usr=$work/stage/usr
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr >/dev/null || fail "the install failed"
-for program in "$usr"/games/tessivar{,-render,-export,-bench}; do
+for program in "$usr"/games/tessivar "$usr"/bin/tessivar-{render,export,bench}; do
   name=$(basename "$program")
   answer=$("$program" --version 2>&1) || fail "$name --version failed: $answer"
   [ "$answer" = "$name $version" ] || fail "$name --version said: $answer"
@@ -21,10 +21,10 @@ done
 
 mkdir "$work/empty"
 cd "$work/empty" || fail "no empty folder"
-"$usr/games/tessivar-render" --size 64x48 --time 20 --out . >/dev/null ||
+"$usr/bin/tessivar-render" --size 64x48 --time 20 --out . >/dev/null ||
   fail "the installed renderer did not draw from an empty folder"
 [ -s tessivar-020.000.png ] || fail "no frame: $(ls)"
-"$usr/games/tessivar-export" --size 64x48 --fps 2 --from 20 --to 21 --out clip.mkv --quiet ||
+"$usr/bin/tessivar-export" --size 64x48 --fps 2 --from 20 --to 21 --out clip.mkv --quiet ||
   fail "the installed exporter did not make a film from an empty folder"
 [ -s clip.mkv ] || fail "no film: $(ls)"
 echo "install_e2e: ok"
