@@ -19,6 +19,7 @@
 #include "tools/frameio.h"
 #include "assets/textures/strokefont.h"
 #include "assets/textures/noise.h"
+#include "runtime/version.h"
 
 namespace {
 using namespace texgen;
@@ -448,6 +449,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-texgen");
   if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--sheet") == 0)) return usage();
   const std::string datadir = argv[1];
   std::error_code error;
