@@ -13,6 +13,7 @@
 #include "setup/dialog.h"
 #include "runtime/seam.h"
 #include "toolkit/tarvok.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr int keepgoing = -1;
@@ -144,7 +145,8 @@ bool havedisplay() {
 }
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar");
   if (!havedisplay()) return 1;
   bool fullscreen = false;
   switch (runsetupdialog(fullscreen)) {

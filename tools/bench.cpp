@@ -25,6 +25,7 @@
 #include "runtime/startup.h"
 #include "toolkit/tarvok.h"
 #include "runtime/timer.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = 158.0;
@@ -533,6 +534,7 @@ bool writejson(std::FILE* file, const std::vector<std::string>& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-bench");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   // Opened first, so that a run is not spent on a file that cannot be written.

@@ -16,6 +16,8 @@
 #include "tools/frameio.h"
 #include "tools/offline.h"
 #include "runtime/seam.h"
+#include "toolkit/datafile.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = 158.0;
@@ -83,7 +85,7 @@ struct Options {
 // Returns 0 when the options are complete, else the exit status of the usage message.
 int parseargs(int argc, char** argv, Options& options) {
   MovieSettings& movie = options.movie;
-  movie = MovieSettings{"tessivar.mp4", songname, 1024, 768, 30, 20, 0, lasttime};
+  movie = MovieSettings{"tessivar.mp4", datapath(songname), 1024, 768, 30, 20, 0, lasttime};
   for (int i = 1; i < argc; ++i) {
     const char* flag = argv[i];
     if (!std::strcmp(flag, "--help") || !std::strcmp(flag, "-h")) return usage(nullptr);
@@ -196,6 +198,7 @@ void catchsignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-export");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   catchsignals();

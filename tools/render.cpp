@@ -18,6 +18,7 @@
 #include "tools/offline.h"
 #include "runtime/seam.h"
 #include "runtime/timeline.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = timeline::demoend;
@@ -160,6 +161,7 @@ bool renderframe(const Options& options, unsigned int milliseconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-render");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   if (!writablefolder(options.out) || !startofflinedemo(options.width, options.height)) return 1;

@@ -19,6 +19,7 @@
 #include "assets/music/score.h"
 #include "assets/music/synth.h"
 #include "assets/music/voices.h"
+#include "runtime/version.h"
 
 namespace {
 
@@ -88,6 +89,7 @@ bool parse(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-musicgen");
   Options options;
   if (!parse(argc, argv, options)) {
     std::fprintf(stderr, "usage: %s OUTPUT.mp3 [--wav RENDER.wav] [--threads N]\n", argv[0]);

@@ -22,6 +22,7 @@
 #include "tools/frameio.h"
 #include "assets/textures/strokefont.h"
 #include "assets/textures/noise.h"
+#include "runtime/version.h"
 
 namespace {
 using namespace texgen;
@@ -533,6 +534,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-texgen");
   if (argc >= 4 && std::strcmp(argv[1], "--frames-sheet") == 0)
     return framessheet(argv[2], std::vector<std::string>(argv + 3, argv + argc));
   if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--sheet") == 0)) return usage();
