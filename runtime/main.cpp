@@ -16,6 +16,7 @@
 #include "toolkit/descriptors.h"
 #include "toolkit/tarvok.h"
 #include "toolkit/texman.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr int keepgoing = -1;
@@ -138,14 +139,26 @@ int rundemo(bool fullscreen) {
   return status == keepgoing ? 0 : status;
 }
 
+bool isset(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+// sdl12-compat (SDL 1.2.50 and up) plays over SDL 2, which drives Wayland as well as X.
+bool sdlcandrivewayland() { return SDL_Linked_Version()->patch >= 50; }
+
 // With neither a display nor another video driver asked for, SDL would fall back to a text
 // console driver that prints control sequences before failing.
 bool havedisplay() {
   const char* driver = std::getenv("SDL_VIDEODRIVER");
-  if (driver && *driver && std::strcmp(driver, "x11") != 0) return true;
-  const char* display = std::getenv("DISPLAY");
-  if (display && *display) return true;
-  std::fprintf(stderr, "tessivar: no display: DISPLAY is not set\n");
+  const bool anydriver = !driver || !*driver;
+  if (!anydriver && std::strcmp(driver, "x11") != 0) return true;
+  if (isset("DISPLAY")) return true;
+  if (anydriver && isset("WAYLAND_DISPLAY") && sdlcandrivewayland()) return true;
+  std::fprintf(stderr, "tessivar: no display: DISPLAY is not set%s\n",
+               isset("WAYLAND_DISPLAY") && !sdlcandrivewayland()
+                   ? " (this SDL 1.2 cannot drive Wayland; sdl12-compat can)"
+                   : "");
   return false;
 }
 
@@ -165,8 +178,10 @@ int play() {
 }
 }  // namespace
 
-int main(int, char**) {
-  if (!keepstandarddescriptors() || !havedisplay()) return 1;
+int main(int argc, char** argv) {
+  if (!keepstandarddescriptors()) return 1;
+  if (askedversion(argc, argv)) return printversion("tessivar");
+  if (!havedisplay()) return 1;
   try {
     return play();
   } catch (const std::bad_alloc&) {

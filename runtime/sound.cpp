@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/mp3stream.h"
+#include "toolkit/datafile.h"
 
 namespace {
 constexpr int mixrate = 44100;
@@ -55,7 +56,7 @@ bool sound_init(const char* file, float rewindtime) {
   failure.clear();
   audiowasup = SDL_WasInit(SDL_INIT_AUDIO) != 0;
   std::string why;
-  if (!readmp3stream(file, musicbytes, why)) return fail(why);
+  if (!readmp3stream(datapath(file).c_str(), musicbytes, why)) return fail(why);
   if (!audiowasup && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
     return fail("no sound device", SDL_GetError());
   if (Mix_OpenAudio(mixrate, AUDIO_S16SYS, mixchannels, mixbuffer) < 0)

@@ -13,7 +13,7 @@ shift
 
 if [ ! -x "$root/usr/bin/apt-get" ]; then
   command -v debootstrap >/dev/null || {
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null; }
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null; }
   echo "debian13: making a Debian 13 root in $root"
   debootstrap --variant=minbase trixie "$root" http://deb.debian.org/debian >/dev/null
 fi

@@ -35,7 +35,7 @@ playpackages=(
   libx11-dev
 )
 testpackages=(
-  googletest libgtest-dev clang llvm
+  googletest libgtest-dev clang llvm weston
   xvfb xauth xdotool x11-utils x11-apps libxfixes3 python3
 )
 
@@ -100,6 +100,7 @@ if [ $tests -eq 1 ]; then
   need "xdpyinfo, xprop and xwininfo (X11 utilities)" command -v xdpyinfo xprop xwininfo
   need "xwd (X11 apps)" command -v xwd
   need "Python 3" command -v python3
+  need "weston (a Wayland compositor, run headless)" command -v weston
 fi
 if [ $missing -ne 0 ]; then
   echo "setup: this system has no apt; install the pieces above with its own package manager" >&2

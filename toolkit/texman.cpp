@@ -12,6 +12,7 @@
 #include <string>
 
 #include "toolkit/descriptors.h"
+#include "toolkit/datafile.h"
 
 namespace {
 constexpr int tmcapacity = 64;
@@ -193,30 +194,32 @@ unsigned int createtex(int size, unsigned int* pixels) {
 unsigned int loadpngtex(const char* file, unsigned int size) {
   const int cached = gettexid(file);
   if (cached >= 0) return static_cast<unsigned int>(cached);
+  // Cached under the name asked for; a failure names the file actually read.
+  const std::string path = datapath(file);
   pngread r;
-  r.fp = openfile(file);
+  r.fp = openfile(path.c_str());
   if (!r.fp) return 0;
   png_byte signature[8] = {};
   if (std::fread(signature, 1, 8, r.fp) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
     std::fclose(r.fp);
-    return failed(file, "not a PNG file (a " + squared(size) + " PNG is expected)");
+    return failed(path.c_str(), "not a PNG file (a " + squared(size) + " PNG is expected)");
   }
   // Running out of memory gives 0 like every other failure: no caller could tell a 4 from the
   // texture name it may well be.
   r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngerror, pngwarning);
   if (!r.png) {
     std::fclose(r.fp);
-    return failed(file, "out of memory", ENOMEM);
+    return failed(path.c_str(), "out of memory", ENOMEM);
   }
   r.info = png_create_info_struct(r.png);
   if (!r.info) {
     releasepng(r);
-    return failed(file, "out of memory", ENOMEM);
+    return failed(path.c_str(), "out of memory", ENOMEM);
   }
   const std::string failure = decodepng(r, size);
   if (!r.complete) {
     releasepng(r);
-    return failed(file, failure, failure == "out of memory" ? ENOMEM : 0);
+    return failed(path.c_str(), failure, failure == "out of memory" ? ENOMEM : 0);
   }
   std::vector<unsigned int> words = rgbtowords(r.image, size);
   releasepng(r);
@@ -228,7 +231,8 @@ unsigned int loadpngtex(const char* file, unsigned int size) {
 unsigned int loadzibtex(const char* file, unsigned int size) {
   const int cached = gettexid(file);
   if (cached >= 0) return static_cast<unsigned int>(cached);
-  FILE* fp = openfile(file);
+  const std::string path = datapath(file);
+  FILE* fp = openfile(path.c_str());
   if (!fp) return 0;
   std::vector<unsigned int> words(static_cast<size_t>(size) * size);
   for (unsigned int& word : words) {

@@ -27,6 +27,7 @@
 #include "toolkit/tarvok.h"
 #include "runtime/timer.h"
 #include "toolkit/descriptors.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = 158.0;
@@ -526,6 +527,7 @@ bool writejson(std::FILE* file, const std::vector<std::string>& results) {
 
 int main(int argc, char** argv) {
   if (!keepstandarddescriptors()) return 1;
+  if (askedversion(argc, argv)) return printversion("tessivar-bench");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   // Opened first, so that a run is not spent on a file that cannot be written.

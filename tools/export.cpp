@@ -20,6 +20,8 @@
 #include "tools/offline.h"
 #include "tools/options.h"
 #include "runtime/seam.h"
+#include "toolkit/datafile.h"
+#include "runtime/version.h"
 #include "toolkit/descriptors.h"
 
 namespace {
@@ -70,7 +72,7 @@ struct Options {
 // Returns 0 when the options are complete, else the exit status of the usage message.
 int parseargs(int argc, char** argv, Options& options) {
   MovieSettings& movie = options.movie;
-  movie = MovieSettings{"tessivar.mp4", songname, 1024, 768, 30, 20, 0, lasttime};
+  movie = MovieSettings{"tessivar.mp4", datapath(songname), 1024, 768, 30, 20, 0, lasttime};
   for (int i = 1; i < argc; ++i) {
     const char* flag = argv[i];
     if (!std::strcmp(flag, "--help") || !std::strcmp(flag, "-h")) return usage(nullptr);
@@ -246,6 +248,7 @@ int exportfilm(const Options& options) {
 
 int main(int argc, char** argv) {
   if (!keepstandarddescriptors()) return 1;
+  if (askedversion(argc, argv)) return printversion("tessivar-export");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   try {

@@ -20,6 +20,7 @@
 #include "runtime/seam.h"
 #include "runtime/timeline.h"
 #include "toolkit/descriptors.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = timeline::demoend;
@@ -157,6 +158,7 @@ int render(const Options& options) {
 
 int main(int argc, char** argv) {
   if (!keepstandarddescriptors()) return 1;
+  if (askedversion(argc, argv)) return printversion("tessivar-render");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   try {

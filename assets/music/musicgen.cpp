@@ -20,6 +20,7 @@
 #include "assets/music/synth.h"
 #include "assets/music/voices.h"
 #include "toolkit/descriptors.h"
+#include "runtime/version.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ bool parse(int argc, char** argv, Options& options) {
 
 int main(int argc, char** argv) {
   if (!keepstandarddescriptors()) return 1;
+  if (askedversion(argc, argv)) return printversion("tessivar-musicgen");
   Options options;
   if (!parse(argc, argv, options)) {
     std::fprintf(stderr, "usage: %s OUTPUT.mp3 [--wav RENDER.wav] [--threads N]\n", argv[0]);
