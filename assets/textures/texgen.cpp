@@ -247,15 +247,18 @@ Colour aurora(Vec3 d) {
   return colour * (0.95f * foot * rise * (0.25f + 1.2f * streaks) * folds);
 }
 
-// The night sky inside the dome: deep blue at the zenith, a glow along the horizon that carries
-// on below it (the dome's lower half shows past the far edge of the floor), a band of nebula
+// The night sky inside the dome: deep blue at the zenith, a glow above the horizon that sinks to
+// near black at the horizon itself and below it (the dome's lower half shows past the far edge of
+// the floor), a band of nebula
 // clouds with dark lanes arching across, and the aurora.
 Colour skycolour(Vec3 d) {
   const Colour zenith{0.02f, 0.03f, 0.1f}, horizon{0.06f, 0.09f, 0.24f};
   const float up = std::pow(smoothstep(0.15f, 0.95f, d.y), 0.6f);
   const float glow = std::exp(-std::fabs(d.y - 0.15f) / 0.35f);
   const float below = 0.2f + 0.8f * smoothstep(-0.35f, 0.05f, d.y);
-  const Colour base = mixcolour(horizon, zenith, up) * ((0.55f + 0.45f * glow) * below);
+  // Just above the horizon the sky sinks to the floor's far tone, so the floor's edge dissolves.
+  const float settle = 0.3f + 0.7f * smoothstep(0.02f, 0.34f, d.y);
+  const Colour base = mixcolour(horizon, zenith, up) * ((0.55f + 0.45f * glow) * below * settle);
 
   const Vec3 bandnormal{0.38f, 0.52f, 0.76f};
   const float across = dot(d, bandnormal) / length(bandnormal);
@@ -311,8 +314,9 @@ Image drawbga() {
       size, [](int x, int y) { return tissuecolour((x + 0.5f) / size, (y + 0.5f) / size); });
 }
 
-// Frozen ground that repeats on both axes: small plates of blue ice split by bright frosted
-// cracks, with faint drifts of snow. All noise is periodic with the image, so the four repeats
+// Frozen ground that repeats on both axes: small plates of deep blue-black ice split by thin bright
+// frosted cracks, with faint dark drifts of snow; even where the light falls the plates stay dark,
+// so the floor melts into the night at its far edge. All noise is periodic with the image, so the four repeats
 // join invisibly; the plates are many and alike and the warp gentle, so no single crack stands
 // out to repeat across the floor.
 Colour groundcolour(float x, float y) {
@@ -321,19 +325,17 @@ Colour groundcolour(float x, float y) {
   const float wx = x + warp.x, wy = y + warp.y;
   const Cells plates = cellnoise2(wx * platecells, wy * platecells, 92, platecells, platecells);
   const Cells fine = cellnoise2(wx * finecells, wy * finecells, 93, finecells, finecells);
-  const float crack = 1 - smoothstep(0.0f, 0.05f, plates.f2 - plates.f1);
-  const float finecrack = 1 - smoothstep(0.0f, 0.06f, fine.f2 - fine.f1);
-  const float platecentre = smoothstep(0.0f, 0.3f, plates.f2 - plates.f1);
-  const float tone = 0.85f + 0.25f * hashunit(hashmix(plates.id));
+  const float crack = 1 - smoothstep(0.0f, 0.022f, plates.f2 - plates.f1);
+  const float finecrack = 1 - smoothstep(0.0f, 0.03f, fine.f2 - fine.f1);
+  const float tone = 0.8f + 0.35f * hashunit(hashmix(plates.id));
   const float mottle = fbm({x * mottleperiod, y * mottleperiod, 0.75f}, 5, 94, mottleperiod);
   const float drift =
       smoothstep(0.1f, 0.6f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
-  const Colour ice =
-      Colour{0.27f, 0.39f, 0.54f} * (tone * (0.78f + 0.22f * platecentre) * (0.9f + 0.3f * mottle));
-  const Colour frost = Colour{0.8f, 0.9f, 1.0f};
-  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.4f * finecrack), frost, 0.9f * crack);
-  const Colour snow = Colour{0.68f, 0.74f, 0.82f} * (0.92f + 0.12f * mottle);
-  return mixcolour(cracked, snow, drift * 0.45f);
+  const Colour ice = Colour{0.035f, 0.06f, 0.14f} * (tone * (0.85f + 0.3f * mottle));
+  const Colour frost = Colour{0.7f, 0.85f, 1.0f};
+  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.25f * finecrack), frost, 0.85f * crack);
+  const Colour snow = Colour{0.12f, 0.16f, 0.26f} * (0.92f + 0.12f * mottle);
+  return mixcolour(cracked, snow, drift * 0.35f);
 }
 Image drawfloorb() {
   constexpr int size = 512;
