@@ -118,13 +118,14 @@ Vec3 warpvector(Vec3 p, int octaves, std::uint32_t seed, int period = 0) {
 
 // ---- sprites ---------------------------------------------------------------------------------
 
-// A snow flake: a warm white core wide enough to carry light when the flake is only a few pixels
-// across, in a cool halo.
+// A snow flake: a smooth warm core that never reaches white, so it carries light when the flake
+// is a few pixels across without a flat plateau when it is large, in a short cool halo that is
+// gone by 40 % of the radius, so thousands of flakes stay flakes instead of summing into fog.
 Colour snowflake(float u, float v) {
   const float r = std::hypot(u, v);
-  const Colour core = Colour{1.0f, 0.95f, 0.86f} * bump(r, 0.24f);
-  const Colour halo = Colour{0.62f, 0.74f, 0.95f} * (0.5f * bump(r, 0.5f));
-  return (core + halo) * spritewindow(r, 0.66f, 0.94f);
+  const Colour core = Colour{1.0f, 0.88f, 0.7f} * (0.92f * bump(r, 0.17f));
+  const Colour halo = Colour{0.5f, 0.66f, 0.95f} * (0.34f * bump(r, 0.22f));
+  return (core + halo) * spritewindow(r, 0.24f, 0.4f);
 }
 
 Image drawsnowa() { return drawsprite(64, 4, snowflake); }
