@@ -136,6 +136,8 @@ struct CellLook {
   Colour tint, inner;
   float radius, rim, fill, seedoffset;
   std::uint32_t seed;
+  float hollow;  // how much of the fill is left at the very middle
+  float glow;    // the faint halo outside the membrane
 };
 
 Colour cell(float u, float v, const CellLook& look) {
@@ -144,33 +146,38 @@ Colour cell(float u, float v, const CellLook& look) {
   const float outline = look.radius + 0.035f * std::sin(5 * angle + look.seedoffset) +
                         0.02f * std::sin(9 * angle + 2 * look.seedoffset);
   const float membrane = bump(r - outline, look.rim);
-  const float outerglow = 0.22f * bump((r - outline), 0.18f);
+  const float outerglow = look.glow * bump((r - outline), 0.18f);
   const float inside = 1 - smoothstep(outline - 0.1f, outline, r);
   const float grain = 0.5f + 0.5f * fbm({u * 4.5f, v * 4.5f, look.seedoffset}, 4, look.seed);
   const float nr = std::hypot(u - 0.14f, v + 0.1f);
   const float nucleus = bump((nr - 0.13f), 0.06f) + 0.5f * bump(nr, 0.08f);
-  const Colour core = look.inner * (inside * look.fill * (0.16f + 0.22f * grain + 0.35f * nucleus));
+  // The fill fades toward the middle: where many copies share a centre, the rims carry the light
+  // and the middle stays dark instead of burning white.
+  const float hollow = look.hollow + (1 - look.hollow) * smoothstep(0.1f, 0.55f, r);
+  const Colour core =
+      look.inner * (inside * look.fill * hollow * (0.16f + 0.22f * grain + 0.35f * nucleus));
   return (look.tint * (membrane + outerglow) + core) * spritewindow(r);
 }
 
 Image drawcella() {
-  const CellLook look{{0.55f, 1.0f, 0.88f}, {0.35f, 0.75f, 0.8f}, 0.6f, 0.07f, 1.5f, 0.7f, 11};
+  const CellLook look{{0.55f, 1.0f, 0.88f}, {0.35f, 0.75f, 0.8f}, 0.6f, 0.045f, 1.1f, 0.7f, 11, 0.1f, 0.12f};
   return drawsprite(64, 4, [&](float u, float v) { return cell(u, v, look); });
 }
 
-// A cell of the clusters, a hundred copies deep: a crisp thin membrane around an almost black
-// inside, so that stacked copies stay lace instead of fog, and a small dim nucleus.
+// A cell of the clusters, a hundred copies deep: a crisp thin bright membrane with hardly any glow
+// around an almost black inside, so that stacked copies stay lace instead of lavender fog, and a
+// soft dim nucleus.
 Image drawcellc() {
   return drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
     const float outline =
         0.6f + 0.03f * std::sin(5 * angle + 2.1f) + 0.018f * std::sin(9 * angle + 4.2f);
-    const float membrane = bump(r - outline, 0.05f) + 0.15f * bump(r - outline, 0.1f);
+    const float membrane = 1.2f * bump(r - outline, 0.05f) + 0.06f * bump(r - outline, 0.1f);
     const float inside = 1 - smoothstep(outline - 0.12f, outline - 0.02f, r);
     const float grain = 0.5f + 0.5f * fbm({u * 5, v * 5, 2.1f}, 3, 23);
     const float nr = std::hypot(u - 0.12f, v + 0.08f);
-    const float nucleus = 0.35f * bump(nr - 0.08f, 0.025f) + 0.12f * bump(nr, 0.05f);
+    const float nucleus = 0.14f * bump(nr, 0.06f);
     // The membrane's crest runs almost white: the copies add the square of each texel, so the
     // crest carries the light and the violet flanks the colour.
     const Colour rim =
@@ -183,7 +190,7 @@ Image drawcellc() {
 
 // A cell fringed with short cilia, in amber.
 Image drawcelle() {
-  const CellLook look{{1.0f, 0.82f, 0.5f}, {0.8f, 0.55f, 0.3f}, 0.52f, 0.06f, 1.0f, 3.3f, 37};
+  const CellLook look{{1.0f, 0.82f, 0.5f}, {0.8f, 0.55f, 0.3f}, 0.52f, 0.06f, 1.0f, 3.3f, 37, 1.0f, 0.22f};
   return drawsprite(64, 4, [&](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
@@ -203,28 +210,27 @@ Image drawcelld() {
   });
 }
 
-// A segment of the worm: a saturated amber rim with seven hot beads on it, a fainter inner fold
-// with five more, and a dark middle. Turned at random and piled two hundred deep, the rims read as
-// ridged skin and the beads as glints, where a filled blob would average into fuzz.
+// A segment of the worm: a bright saturated amber rim with seven small beads on it, a faint bare
+// inner fold and a dark middle. Turned at random and piled two hundred deep, the rims read as
+// ridged skin and the few beads as glints, where more or bigger beads would spot it like a sponge.
 Image drawworma() {
   return drawsprite(128, 3, [](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
-    const float rim = bump(r - 0.6f, 0.045f) + 0.45f * bump(r - 0.38f, 0.035f);
-    const float beads = std::pow(std::fabs(std::cos(angle * 3.5f)), 30.0f) * bump(r - 0.6f, 0.06f) +
-                        0.7f * std::pow(std::fabs(std::cos(angle * 2.5f + 0.9f)), 30.0f) *
-                            bump(r - 0.38f, 0.05f);
-    const Colour skin = Colour{1.0f, 0.5f, 0.16f} * rim + Colour{1.0f, 0.92f, 0.7f} * beads;
+    const float rim = 1.4f * bump(r - 0.6f, 0.045f) + 0.45f * bump(r - 0.38f, 0.035f);
+    const float beads = std::pow(std::fabs(std::cos(angle * 3.5f)), 50.0f) * bump(r - 0.6f, 0.045f);
+    const Colour skin = Colour{1.0f, 0.5f, 0.16f} * rim + Colour{1.0f, 0.85f, 0.55f} * beads;
     return skin * spritewindow(r, 0.72f, 0.92f);
   });
 }
 
-// A particle of the growth: round, a small white-hot core in a cold teal halo.
+// A particle of the growth: round, a wide hot core of saturated teal in a cold blue halo, bright
+// enough to read as a spark when it is only a few pixels across.
 Image drawsplatb() {
   return drawsprite(32, 6, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const Colour core = Colour{0.85f, 1.0f, 1.0f} * bump(r, 0.16f);
-    const Colour halo = Colour{0.25f, 0.7f, 0.95f} * (0.45f * bump(r, 0.42f));
+    const Colour core = Colour{0.4f, 1.0f, 0.88f} * bump(r, 0.24f);
+    const Colour halo = Colour{0.08f, 0.55f, 1.0f} * (0.45f * bump(r, 0.42f));
     return (core + halo) * spritewindow(r, 0.7f, 0.95f);
   });
 }
