@@ -103,7 +103,7 @@ int frameending() {
   return escape ? 0 : keepgoing;
 }
 
-// The demo plays on without what failed to load, as designed, and says what that was.
+// The demo plays on without what failed to load (untextured, or silent) and says what that was.
 void warnmissingdata(bool musicchosen) {
   for (const TextureFailure& failure : texturefailures())
     std::fprintf(stderr, "tessivar: cannot load %s: %s; its scenes draw untextured\n",
