@@ -7,51 +7,75 @@
 
 namespace musicgen {
 
-Mix::Mix(size_t length) : frames(length) {
-  for (Stereo* bus : {&drums, &music, &reverb, &echo}) {
+Mix::Mix(size_t length, bool withstems) : frames(length) {
+  for (Stereo* bus : {&drums, &music, &lead, &pads, &reverb, &plate, &echo}) {
     for (auto& channel : *bus) channel.assign(frames, 0.0f);
   }
+  if (withstems) stems.assign(groups, Stereo{std::vector<float>(frames), std::vector<float>(frames)});
+}
+
+int groupof(Voice voice) {
+  switch (voice) {
+    case Voice::bass: return 1;
+    case Voice::pad: case Voice::strings: case Voice::supersaw: return 2;
+    case Voice::lead: case Voice::counter: return 3;
+    case Voice::pluck: case Voice::bell: return 4;
+    case Voice::staticnoise: case Voice::riser: case Voice::reversecymbal: case Voice::zap:
+    case Voice::dive: case Voice::blip: return 5;
+    default: return 0;
+  }
+}
+
+const char* groupname(int group) {
+  static const char* const names[groups] = {"drums", "bass", "pads", "lead", "arpeggio", "effects"};
+  return names[group];
 }
 
 namespace {
 
+enum class Bus { drums, music, lead, pads };
+
 struct Routing {
-  bool drum;     // on the drum bus (not ducked)
+  Bus bus;
   float gain;
   float reverb;  // send levels
+  float plate;
   float echo;
   float lowshelf = 1.0f;  // gain below lowbusfrequency
 };
 
-// Kick, bass and the heartbeat tom share the bottom octaves: shelved down there they keep their
-// punch without burying the chords and the theme.
-constexpr float lowbus = 0.5f;
-constexpr float lowbusfrequency = 140.0f;
+// The kick and the heartbeat tom are shelved a little down in the bottom octave, so that the
+// bass's roots carry the low end of each chord.
+constexpr float lowbus = 0.75f;
+constexpr float lowbusfrequency = 100.0f;
 
 Routing routing(Voice voice) {
   switch (voice) {
-    case Voice::kick: return {true, 0.5f, 0.02f, 0, lowbus};
-    case Voice::snare: return {true, 0.4f, 0.18f, 0};
-    case Voice::clap: return {true, 0.48f, 0.22f, 0};
-    case Voice::hat: return {true, 0.36f, 0.05f, 0};
-    case Voice::openhat: return {true, 0.26f, 0.08f, 0};
-    case Voice::crash: return {true, 0.18f, 0.25f, 0};
-    case Voice::impact: return {true, 0.9f, 0.35f, 0};
-    case Voice::tom: return {true, 0.6f, 0.25f, 0.1f, lowbus};
-    case Voice::bass: return {false, 0.26f, 0, 0, lowbus};
-    case Voice::pad: return {false, 0.1f, 0.35f, 0.05f};
-    case Voice::strings: return {false, 0.12f, 0.45f, 0.05f};
-    case Voice::lead: return {false, 0.42f, 0.22f, 0.28f};
-    case Voice::pluck: return {false, 0.36f, 0.15f, 0.35f};
-    case Voice::bell: return {false, 0.18f, 0.45f, 0.35f};
-    case Voice::staticnoise: return {true, 0.16f, 0.2f, 0};
-    case Voice::riser: return {true, 0.13f, 0.3f, 0.1f};
-    case Voice::reversecymbal: return {true, 0.14f, 0.2f, 0};
-    case Voice::zap: return {false, 0.16f, 0.25f, 0.3f};
-    case Voice::dive: return {false, 0.08f, 0.5f, 0.2f};
-    case Voice::blip: return {false, 0.1f, 0.3f, 0.4f};
+    case Voice::kick: return {Bus::drums, 0.42f, 0.02f, 0, 0, lowbus};
+    case Voice::snare: return {Bus::drums, 0.3f, 0.18f, 0, 0};
+    case Voice::clap: return {Bus::drums, 0.34f, 0.2f, 0, 0};
+    case Voice::hat: return {Bus::drums, 0.2f, 0.04f, 0, 0};
+    case Voice::openhat: return {Bus::drums, 0.15f, 0.08f, 0, 0};
+    case Voice::ride: return {Bus::drums, 0.15f, 0.1f, 0, 0};
+    case Voice::crash: return {Bus::drums, 0.14f, 0.25f, 0, 0};
+    case Voice::impact: return {Bus::drums, 0.7f, 0.35f, 0, 0};
+    case Voice::tom: return {Bus::drums, 0.5f, 0.25f, 0, 0.1f, lowbus};
+    case Voice::bass: return {Bus::music, 0.36f, 0, 0, 0};
+    case Voice::pad: return {Bus::pads, 0.22f, 0.3f, 0, 0.05f};
+    case Voice::strings: return {Bus::pads, 0.2f, 0.4f, 0, 0.05f};
+    case Voice::supersaw: return {Bus::pads, 0.18f, 0.3f, 0, 0.05f};
+    case Voice::lead: return {Bus::lead, 0.5f, 0.08f, 0.3f, 0.2f};
+    case Voice::counter: return {Bus::lead, 0.3f, 0.25f, 0.1f, 0.2f};
+    case Voice::pluck: return {Bus::music, 0.4f, 0.12f, 0, 0.3f};
+    case Voice::bell: return {Bus::music, 0.16f, 0.4f, 0, 0.3f};
+    case Voice::staticnoise: return {Bus::drums, 0.15f, 0.2f, 0, 0};
+    case Voice::riser: return {Bus::drums, 0.11f, 0.3f, 0, 0.1f};
+    case Voice::reversecymbal: return {Bus::drums, 0.11f, 0.2f, 0, 0};
+    case Voice::zap: return {Bus::music, 0.16f, 0.25f, 0, 0.3f};
+    case Voice::dive: return {Bus::music, 0.08f, 0.5f, 0, 0.2f};
+    case Voice::blip: return {Bus::music, 0.1f, 0.3f, 0, 0.4f};
   }
-  return {false, 0, 0, 0};
+  return {Bus::music, 0, 0, 0, 0};
 }
 
 // Collects one note's stereo samples, shelved and with a constant-power pan.
@@ -113,18 +137,20 @@ class Metal {
                         Oscillator(0.9f), Oscillator(0.5f), Oscillator(0.2f)};
 };
 
+// The tail rings on A1, the key's fifth, and the drum is gone before the next beat.
 void kick(const Note& note, Writer& out) {
+  constexpr float tail = 55.0f, length = 0.36f;
   Oscillator body;
   Noise noise(seedof(note));
   Filter click;
   click.tune(3500, 0.1f);
-  for (size_t n = 0; n < samples(0.5); ++n) {
+  for (size_t n = 0; n < samples(length); ++n) {
     const float t = seconds(n);
-    const float f = 46.0f + 115.0f * std::exp(-t / 0.028f) + 20.0f * std::exp(-t / 0.2f);
-    const float b = body.sine(f / samplerate) * std::exp(-t / 0.17f) * declick(t, 0.0008f);
+    const float f = tail + 160.0f * std::exp(-t / 0.02f);
+    const float b = body.sine(f / samplerate) * std::exp(-t / 0.15f) * declick(t, 0.0008f);
     const float c = click.lowpass(noise.next()) * std::exp(-t / 0.003f) * 0.5f;
-    const float tail = t > 0.42f ? 1.0f - (t - 0.42f) / 0.08f : 1.0f;
-    if (!out.put(n, std::tanh(1.5f * (b + c)) * tail)) return;
+    const float fade = t > length - 0.06f ? (length - t) / 0.06f : 1.0f;
+    if (!out.put(n, std::tanh(1.5f * (b + c)) * fade)) return;
   }
 }
 
@@ -202,20 +228,22 @@ void impact(const Note& note, Writer& out) {
   }
 }
 
-void tom(const Note&, Writer& out) {
+void tom(const Note& note, Writer& out) {
   Oscillator body;
+  const float base = midifrequency(note.pitch);
   for (size_t n = 0; n < samples(0.7); ++n) {
     const float t = seconds(n);
-    const float f = 55.0f * (1.0f + 0.5f * std::exp(-t / 0.04f));
+    const float f = base * (1.0f + 0.5f * std::exp(-t / 0.04f));
     const float fade = t > 0.6f ? (0.7f - t) / 0.1f : 1.0f;
     if (!out.put(n, body.sine(f / samplerate) * std::exp(-t / 0.22f) * declick(t) * fade)) return;
   }
 }
 
+// A filtered saw over a sine on the root itself: the fundamental carries the chord.
 void bass(const Note& note, Writer& out) {
   Envelope env{note.attack > 0 ? note.attack : 0.003f, 0.25f, 0.75f, 0.03f};
   const float f = midifrequency(note.pitch);
-  const float dt = f / samplerate;
+  float dt = f / samplerate;
   Oscillator saw, sub;
   Filter low;
   const size_t length = samples(note.length + env.tail());
@@ -224,15 +252,16 @@ void bass(const Note& note, Writer& out) {
     if (n % 16 == 0) {
       const float sweep = 0.3f + 0.7f * std::exp(-t / 0.12f);
       low.tune(2.0f * f + 120.0f + 3200.0f * note.tone * note.tone * sweep, 0.35f);
+      if (note.glide != 0) dt = midifrequency(note.pitch + note.glide * std::exp(-t / 0.025f)) / samplerate;
     }
-    const float v = low.lowpass(saw.saw(dt)) + 0.45f * sub.sine(dt);
+    const float v = 0.8f * low.lowpass(saw.saw(dt)) + 0.7f * sub.sine(dt);
     if (!out.put(n, std::tanh(1.3f * v) * env.at(t, static_cast<float>(note.length)))) return;
   }
 }
 
 // Detuned saws, three a side, behind a slowly breathing low-pass.
 void pad(const Note& note, Writer& out) {
-  Envelope env{note.attack > 0 ? note.attack : 0.35f, 1.5f, 0.8f, 0.8f};
+  Envelope env{note.attack > 0 ? note.attack : 0.35f, 1.5f, 0.8f, note.release > 0 ? note.release : 0.8f};
   Noise phases(seedof(note));
   const float detune[3] = {-0.11f, 0.0f, 0.12f};
   Oscillator left[3], right[3];
@@ -246,11 +275,12 @@ void pad(const Note& note, Writer& out) {
     dr[i] = midifrequency(note.pitch - detune[i] * 0.8f) / samplerate;
   }
   Filter fl, fr;
-  const float cutoff = 250.0f + 4200.0f * note.tone * note.tone;
   const size_t length = samples(note.length + env.tail());
   for (size_t n = 0; n < length; ++n) {
     const float t = seconds(n);
     if (n % 32 == 0) {
+      const float tone = note.tone * sweep(note.time + t);
+      const float cutoff = 300.0f + 4200.0f * tone * tone;
       const float breath = 1.0f + 0.18f * std::sin(2.0f * pi * 0.23f * static_cast<float>(note.time + t));
       fl.tune(cutoff * breath, 0.15f);
       fr.tune(cutoff / breath, 0.15f);
@@ -267,7 +297,7 @@ void pad(const Note& note, Writer& out) {
 
 // Five saws a side with a gentle vibrato, thinned below and softened above: the growth's strings.
 void strings(const Note& note, Writer& out) {
-  Envelope env{note.attack > 0 ? note.attack : 1.0f, 2.0f, 0.85f, 1.1f};
+  Envelope env{note.attack > 0 ? note.attack : 1.0f, 2.0f, 0.85f, note.release > 0 ? note.release : 1.1f};
   Noise phases(seedof(note));
   const float detune[5] = {-0.16f, -0.07f, 0.0f, 0.08f, 0.15f};
   Oscillator left[5], right[5];
@@ -276,8 +306,9 @@ void strings(const Note& note, Writer& out) {
     right[i] = Oscillator(phases.unit());
   }
   Filter ll, lr, hl, hr;
-  ll.tune(2200.0f + 3000.0f * note.tone, 0.1f);
-  lr.tune(2200.0f + 3000.0f * note.tone, 0.1f);
+  const float tone = note.tone * sweep(note.time);
+  ll.tune(2200.0f + 3000.0f * tone, 0.1f);
+  lr.tune(2200.0f + 3000.0f * tone, 0.1f);
   hl.tune(220.0f, 0.0f);
   hr.tune(220.0f, 0.0f);
   float dl[5], dr[5];
@@ -300,26 +331,88 @@ void strings(const Note& note, Writer& out) {
   }
 }
 
+// Three detuned saws a side over a quiet sub-octave sine, through a low-pass that opens to about
+// 6 kHz on the attack and settles near 3 kHz, then a soft saturation for bite.
 void lead(const Note& note, Writer& out) {
-  Envelope env{0.006f, 0.35f, 0.7f, 0.16f};
-  Oscillator a, b(0.37f), c;
+  Envelope env{0.004f, 0.3f, 0.75f, 0.14f};
+  const float detune[3] = {-0.13f, 0.0f, 0.12f};
+  Oscillator left[3] = {Oscillator(0.0f), Oscillator(0.31f), Oscillator(0.67f)};
+  Oscillator right[3] = {Oscillator(0.5f), Oscillator(0.13f), Oscillator(0.82f)};
+  Oscillator sub;
+  float ratiol[3], ratior[3];
+  for (int i = 0; i < 3; ++i) {
+    ratiol[i] = std::exp2(detune[i] / 12.0f);
+    ratior[i] = std::exp2(-0.9f * detune[i] / 12.0f);
+  }
   Filter lowl, lowr;
+  const float opening = 0.95f + 0.1f * note.tone;
+  const size_t length = samples(note.length + env.tail());
+  float f = midifrequency(note.pitch) / samplerate;
+  for (size_t n = 0; n < length; ++n) {
+    const float t = seconds(n);
+    if (n % 16 == 0) {
+      const float vibrato = 0.12f * std::sin(2.0f * pi * 5.5f * t) * clampunit((t - 0.2f) / 0.3f);
+      f = midifrequency(note.pitch + vibrato) / samplerate;
+      const float cutoff = opening * (3000.0f + 3000.0f * std::exp(-t / 0.2f));
+      lowl.tune(cutoff, 0.2f);
+      lowr.tune(cutoff, 0.2f);
+    }
+    float l = 0, r = 0;
+    for (int i = 0; i < 3; ++i) {
+      l += left[i].saw(f * ratiol[i]);
+      r += right[i].saw(f * ratior[i]);
+    }
+    const float s = 0.1f * sub.sine(f * 0.5f);
+    const float e = 0.55f * env.at(t, static_cast<float>(note.length));
+    if (!out.put(n, std::tanh(1.8f * (lowl.lowpass(l / 3.0f) + s)) * e,
+                 std::tanh(1.8f * (lowr.lowpass(r / 3.0f) + s)) * e))
+      return;
+  }
+}
+
+// A soft, breathy voice for the answers between the lead's phrases.
+void counter(const Note& note, Writer& out) {
+  Envelope env{0.02f, 0.2f, 0.7f, 0.12f};
+  Oscillator tri, pul(0.25f);
+  Noise breath(seedof(note));
+  Filter low;
+  low.tune(2600.0f, 0.1f);
+  const float f = midifrequency(note.pitch) / samplerate;
   const size_t length = samples(note.length + env.tail());
   for (size_t n = 0; n < length; ++n) {
     const float t = seconds(n);
-    const float vibrato = 0.13f * std::sin(2.0f * pi * 5.5f * t) * clampunit((t - 0.2f) / 0.3f);
-    const float f = midifrequency(note.pitch + vibrato) / samplerate;
-    if (n % 16 == 0) {
-      const float cutoff = 900.0f + 3800.0f * note.tone * (0.55f + 0.45f * std::exp(-t / 0.18f));
-      lowl.tune(cutoff, 0.25f);
-      lowr.tune(cutoff, 0.25f);
+    const float bend = std::exp2(0.08f * std::sin(2.0f * pi * 5.0f * t) * clampunit(t / 0.3f) / 12.0f);
+    const float v = tri.triangle(f * bend) + 0.3f * pul.pulse(f * bend, 0.3f) + 0.05f * breath.next();
+    if (!out.put(n, low.lowpass(v) * 0.6f * env.at(t, static_cast<float>(note.length)))) return;
+  }
+}
+
+// Seven saws a side spread wide, bright, thinned below: the climax's wall.
+void supersaw(const Note& note, Writer& out) {
+  Envelope env{note.attack > 0 ? note.attack : 0.02f, 0.6f, 0.8f, note.release > 0 ? note.release : 0.35f};
+  Noise phases(seedof(note));
+  const float detune[7] = {-0.33f, -0.2f, -0.09f, 0.0f, 0.1f, 0.21f, 0.32f};
+  Oscillator left[7], right[7];
+  float dl[7], dr[7];
+  for (int i = 0; i < 7; ++i) {
+    left[i] = Oscillator(phases.unit());
+    right[i] = Oscillator(phases.unit());
+    dl[i] = midifrequency(note.pitch + detune[i]) / samplerate;
+    dr[i] = midifrequency(note.pitch - detune[i]) / samplerate;
+  }
+  Filter ll, lr, hl, hr;
+  for (Filter* low : {&ll, &lr}) low->tune(3000.0f + 5000.0f * note.tone, 0.1f);
+  for (Filter* high : {&hl, &hr}) high->tune(180.0f, 0.0f);
+  const size_t length = samples(note.length + env.tail());
+  for (size_t n = 0; n < length; ++n) {
+    const float t = seconds(n);
+    float l = 0, r = 0;
+    for (int i = 0; i < 7; ++i) {
+      l += left[i].saw(dl[i]);
+      r += right[i].saw(dr[i]);
     }
-    // One detuned saw each side around a centred sub-octave pulse: a wide but solid lead.
-    const float sub = 0.5f * c.pulse(f * 0.5f, 0.35f);
-    const float e = 0.45f * env.at(t, static_cast<float>(note.length));
-    if (!out.put(n, lowl.lowpass(1.6f * a.saw(f * 1.0035f) + sub) * e,
-                 lowr.lowpass(1.6f * b.saw(f * 0.9965f) + sub) * e))
-      return;
+    const float e = env.at(t, static_cast<float>(note.length)) / 7.0f;
+    if (!out.put(n, hl.highpass(ll.lowpass(l)) * e, hr.highpass(lr.lowpass(r)) * e)) return;
   }
 }
 
@@ -327,7 +420,8 @@ void pluck(const Note& note, Writer& out) {
   Oscillator a, b;
   Filter low;
   const float f = midifrequency(note.pitch) / samplerate;
-  const float brightness = 600.0f + 6000.0f * note.tone * note.tone;
+  const float tone = note.tone * sweep(note.time);
+  const float brightness = 600.0f + 6000.0f * tone * tone;
   for (size_t n = 0; n < samples(0.6); ++n) {
     const float t = seconds(n);
     if (n % 16 == 0) low.tune(200.0f + brightness * std::exp(-t / 0.07f), 0.3f);
@@ -484,13 +578,16 @@ Sounding rendernote(const Note& note, size_t frames) {
     case Voice::clap: clap(note, out); break;
     case Voice::hat: cymbal(note, out, 0.035f, 7000, 0.25f); break;
     case Voice::openhat: cymbal(note, out, 0.22f, 6500, 0.9f); break;
+    case Voice::ride: cymbal(note, out, 0.3f, 5200, 1.0f); break;
     case Voice::crash: cymbal(note, out, 1.1f, 4200, 4.0f); break;
     case Voice::impact: impact(note, out); break;
     case Voice::tom: tom(note, out); break;
     case Voice::bass: bass(note, out); break;
     case Voice::pad: pad(note, out); break;
     case Voice::strings: strings(note, out); break;
+    case Voice::supersaw: supersaw(note, out); break;
     case Voice::lead: lead(note, out); break;
+    case Voice::counter: counter(note, out); break;
     case Voice::pluck: pluck(note, out); break;
     case Voice::bell: bell(note, out); break;
     case Voice::staticnoise: staticnoise(note, out); break;
@@ -505,7 +602,8 @@ Sounding rendernote(const Note& note, size_t frames) {
 
 void mixin(const Note& note, const Sounding& sound, Mix& mix) {
   const Routing route = routing(note.voice);
-  Stereo& dry = route.drum ? mix.drums : mix.music;
+  Stereo* buses[] = {&mix.drums, &mix.music, &mix.lead, &mix.pads};
+  Stereo& dry = *buses[static_cast<int>(route.bus)];
   for (size_t n = 0; n < sound.left.size(); ++n) {
     const size_t i = sound.start + n;
     const float l = sound.left[n], r = sound.right[n];
@@ -513,8 +611,16 @@ void mixin(const Note& note, const Sounding& sound, Mix& mix) {
     dry[1][i] += r;
     mix.reverb[0][i] += l * route.reverb;
     mix.reverb[1][i] += r * route.reverb;
+    mix.plate[0][i] += l * route.plate;
+    mix.plate[1][i] += r * route.plate;
     mix.echo[0][i] += l * route.echo;
     mix.echo[1][i] += r * route.echo;
+  }
+  if (mix.stems.empty()) return;
+  Stereo& stem = mix.stems[groupof(note.voice)];
+  for (size_t n = 0; n < sound.left.size(); ++n) {
+    stem[0][sound.start + n] += sound.left[n];
+    stem[1][sound.start + n] += sound.right[n];
   }
 }
 
