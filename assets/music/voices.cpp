@@ -362,7 +362,7 @@ void lead(const Note& note, Writer& out) {
       l += left[i].saw(f * ratiol[i]);
       r += right[i].saw(f * ratior[i]);
     }
-    const float s = 0.1f * sub.sine(f * 0.5f);
+    const float s = 0.05f * sub.sine(f * 0.5f);
     const float e = 0.55f * env.at(t, static_cast<float>(note.length));
     if (!out.put(n, std::tanh(1.8f * (lowl.lowpass(l / 3.0f) + s)) * e,
                  std::tanh(1.8f * (lowr.lowpass(r / 3.0f) + s)) * e))
