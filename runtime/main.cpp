@@ -13,12 +13,15 @@
 #include "setup/dialog.h"
 #include "runtime/seam.h"
 #include "toolkit/tarvok.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr int keepgoing = -1;
 
 volatile std::sig_atomic_t caughtsignal = 0;
 Window demowindow = 0;  // the top-level X window the demo plays in
+bool drawablelost = false;  // X refused a request on a window or drawable that is gone
+XErrorHandler sdlxerrorhandler = nullptr;
 
 void onsignal(int number) { caughtsignal = number; }
 
@@ -33,6 +36,17 @@ void catchsignals() {
 }
 
 int ignorexerror(Display*, XErrorEvent*) { return 0; }
+
+// sdl12-compat does not pass X's DestroyNotify on, and the first sign of a destroyed window is an
+// error from GL's next request on it, which X's default handler would answer by exiting. Errors
+// of any other kind go on to the handler SDL installed.
+int notelosterror(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+    drawablelost = true;
+    return 0;
+  }
+  return sdlxerrorhandler ? sdlxerrorhandler(display, error) : 0;
+}
 
 // What an event means for the demo: the exit status it ends the demo with, or keepgoing.
 int endingstatus(const SDL_Event& event) {
@@ -59,8 +73,10 @@ int keepifending(const SDL_Event* event) { return endingstatus(*event) != keepgo
 void watchwindow() {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (SDL_GetWMInfo(&info) == 1 && info.subsystem == SDL_SYSWM_X11)
+  if (SDL_GetWMInfo(&info) == 1 && info.subsystem == SDL_SYSWM_X11) {
     demowindow = info.info.x11.wmwindow;
+    sdlxerrorhandler = XSetErrorHandler(notelosterror);
+  }
   SDL_SetEventFilter(keepifending);
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
@@ -77,14 +93,14 @@ int pollending() {
   int status = keepgoing;
   SDL_Event event;
   while (SDL_PollEvent(&event)) status = std::max(status, endingstatus(event));
+  if (drawablelost) status = std::max(status, 1);
   if (status == 1) windowgone();
   return caughtsignal ? 128 + caughtsignal : status;
 }
 
 int rundemo(bool fullscreen) {
   catchsignals();
-  const Uint32 flags = fullscreen ? (SDL_OPENGL | SDL_FULLSCREEN) : SDL_OPENGL;
-  if (!SDL_SetVideoMode(getscrw(), getscrh(), 0, flags)) {
+  if (!opendemowindow(getscrw(), getscrh(), fullscreen)) {
     std::fprintf(stderr, "tessivar: cannot open a %dx%d OpenGL window: %s\n", getscrw(),
                  getscrh(), SDL_GetError());
     SDL_Quit();
@@ -100,23 +116,37 @@ int rundemo(bool fullscreen) {
     status = pollending();
   }
   freedemo();
-  SDL_Quit();
+  // With its window gone SDL's teardown of it could only fail (under sdl12-compat, fatally).
+  if (status != 1) SDL_Quit();
   return status == keepgoing ? 0 : status;
 }
+
+bool isset(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+// sdl12-compat (SDL 1.2.50 and up) plays over SDL 2, which drives Wayland as well as X.
+bool sdlcandrivewayland() { return SDL_Linked_Version()->patch >= 50; }
 
 // With neither a display nor another video driver asked for, SDL would fall back to a text
 // console driver that prints control sequences before failing.
 bool havedisplay() {
   const char* driver = std::getenv("SDL_VIDEODRIVER");
-  if (driver && *driver && std::strcmp(driver, "x11") != 0) return true;
-  const char* display = std::getenv("DISPLAY");
-  if (display && *display) return true;
-  std::fprintf(stderr, "tessivar: no display: DISPLAY is not set\n");
+  const bool anydriver = !driver || !*driver;
+  if (!anydriver && std::strcmp(driver, "x11") != 0) return true;
+  if (isset("DISPLAY")) return true;
+  if (anydriver && isset("WAYLAND_DISPLAY") && sdlcandrivewayland()) return true;
+  std::fprintf(stderr, "tessivar: no display: DISPLAY is not set%s\n",
+               isset("WAYLAND_DISPLAY") && !sdlcandrivewayland()
+                   ? " (this SDL 1.2 cannot drive Wayland; sdl12-compat can)"
+                   : "");
   return false;
 }
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar");
   if (!havedisplay()) return 1;
   bool fullscreen = false;
   switch (runsetupdialog(fullscreen)) {

@@ -4,6 +4,9 @@
 #include <SDL/SDL_mixer.h>
 
 #include <cmath>
+#include <string>
+
+#include "toolkit/datafile.h"
 
 namespace {
 constexpr int mixrate = 44100;
@@ -56,7 +59,8 @@ bool sound_init(const char* file, float rewindtime) {
   audiowasup = SDL_WasInit(SDL_INIT_AUDIO) != 0;
   if (!audiowasup && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return fail();
   if (Mix_OpenAudio(mixrate, AUDIO_S16SYS, mixchannels, mixbuffer) < 0) return fail();
-  if (looksmp3(file)) music = Mix_LoadMUS(file);
+  const std::string path = datapath(file);
+  if (looksmp3(path.c_str())) music = Mix_LoadMUS(path.c_str());
   if (!music) {
     Mix_CloseAudio();
     return fail();

@@ -17,4 +17,4 @@ done <"$list"
 [ ${#args[@]} -gt 0 ] || { echo "golden: no times in $list" >&2; exit 1; }
 
 # One run draws every time in order, exactly as the test does, and keeps each frame at half size.
-"$renderer" --size 640x480 --half "${args[@]}" --out tests/golden
+"$renderer" --device software --size 640x480 --half "${args[@]}" --out tests/golden

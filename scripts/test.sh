@@ -2,7 +2,7 @@
 # Sets up, builds and runs the whole test suite under one private Xvfb display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --tests
 scripts/build.sh
 
 display=:$((90 + RANDOM % 400))

@@ -198,6 +198,10 @@ void handoverchoices(const DialogState& dialog) {
       setscrd(resolutions[i].width, resolutions[i].height);
 }
 
+namespace {
+DialogWidgets lastwidgets;  // as the dialog's last frame drew them
+}  // namespace
+
 DialogOutcome runsetupdialog(bool& fullscreen) {
   if (!opendialogwindow()) return DialogOutcome::failed;
   makeRasterFont();
@@ -212,9 +216,24 @@ DialogOutcome runsetupdialog(bool& fullscreen) {
     SDL_GetMouseState(&windowx, &windowy);
     dialogframe(dialog, gotevent ? &event : nullptr, windowx, windowy);
   }
+  lastwidgets = dialog.widgets;
   if (!dialogstarts(dialog)) return DialogOutcome::quit;
   fullscreen = dialog.widgets[fullscreenbox].selected;
   if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
   handoverchoices(dialog);
   return DialogOutcome::start;
+}
+
+SDL_Surface* opendemowindow(int width, int height, bool fullscreen) {
+  const Uint32 flags = fullscreen ? (SDL_OPENGL | SDL_FULLSCREEN) : SDL_OPENGL;
+  SDL_Surface* surface = SDL_SetVideoMode(width, height, 0, flags);
+  if (!surface) return nullptr;
+  // A new context has lost the font lists, among the rest.
+  if (!glIsList(fontOffset + firstglyph)) {
+    makeRasterFont();
+    drawdialog(lastwidgets);
+  }
+  // Classic SDL leaves the dialog's viewport; sdl12-compat sets one the size of the new mode.
+  glViewport(0, 0, dialogwidth, dialogheight);
+  return surface;
 }

@@ -38,3 +38,8 @@ enum class DialogOutcome { quit, start, failed };
 // Opens the dialog window and runs it to its end. On start, fullscreen tells the demo how to
 // set its video mode; the window stays open for it. On failed, a reason is on stderr.
 DialogOutcome runsetupdialog(bool& fullscreen);
+
+// Sets the demo's video mode on the dialog's window and leaves the GL state the dialog left (font
+// lists, pixel alignment, smoothing, viewport), also where the SDL in use (sdl12-compat) makes a
+// new context for the new mode. Returns SDL_SetVideoMode's surface: null when it failed.
+SDL_Surface* opendemowindow(int width, int height, bool fullscreen);

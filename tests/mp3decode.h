@@ -4,9 +4,12 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -16,10 +19,27 @@ namespace mp3decode {
 constexpr int rate = 44100;
 
 // Sends SDL's audio output to a file, waiting delayms between buffers (0: as fast as it goes).
+// SDL 2's disk driver, under sdl12-compat, writes to regular files and pipes only.
 inline void diskaudio(const std::string& file, int delayms) {
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
   setenv("SDL_DISKAUDIODELAY", std::to_string(delayms).c_str(), 1);
+}
+
+// Output that is only captured, not kept: a scratch file of this process, removed at its exit.
+inline const std::string& discardedpath() {
+  static const std::string path = [] {
+    const char* folder = std::getenv("TMPDIR");
+    return std::string(folder && *folder ? folder : "/tmp") + "/tessivar-audio-" +
+           std::to_string(getpid()) + ".raw";
+  }();
+  return path;
+}
+inline void discardedaudio() {
+  const std::string& path = discardedpath();  // made before the exit handler that needs it
+  static const int registered = std::atexit([] { std::remove(discardedpath().c_str()); });
+  (void)registered;
+  diskaudio(path, 0);
 }
 
 // Interleaved stereo from the first mixer buffer with music to the one in which it stops, or
@@ -61,7 +81,7 @@ inline void finishcapture(Capture& capture) {
 
 // The file as SDL_mixer decodes it from its start: up to `seconds`, or all of it.
 inline std::vector<int16_t> decode(const std::string& path, double seconds = 1e6) {
-  diskaudio("/dev/null", 0);
+  discardedaudio();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return {};
   Capture capture;
   if (Mix_OpenAudio(rate, AUDIO_S16SYS, 2, 4096) == 0) {

@@ -64,7 +64,7 @@ void expectseamless(const std::string& name, bool columns) {
 }
 }  // namespace
 
-TEST(Texgen, TwoRunsWriteIdenticalBytes) {
+TEST(Texgen, TwoRunsWriteIdenticalBytesAndFramesSheetsTakeOneSize) {
   const char* bin = std::getenv("TESSIVAR_BIN");  // else the test programs' parent folder
   const fs::path generator =
       (bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path().parent_path()) /
@@ -84,6 +84,16 @@ TEST(Texgen, TwoRunsWriteIdenticalBytes) {
     ++files;
   }
   EXPECT_EQ(files, 13);
+
+  // A frames sheet takes frames of one size; a stray picture of another size is refused, not
+  // sampled as if it were one, and leaves no sheet behind.
+  const fs::path one = root / "one";
+  const std::string sheet = generator.string() + " --frames-sheet " + (root / "frames.png").string();
+  const std::string alike = " " + (one / "floorb.png").string() + " " + (one / "skya.png").string();
+  EXPECT_NE(std::system((sheet + alike + " " + (one / "snowa.png").string()).c_str()), 0);
+  EXPECT_FALSE(fs::exists(root / "frames.png"));
+  EXPECT_EQ(std::system((sheet + alike).c_str()), 0);
+  EXPECT_FALSE(filebytes(root / "frames.png").empty());
   fs::remove_all(root);
 }
 
@@ -106,6 +116,7 @@ TEST(Texgen, SpritesFadeToBlackWrappedImagesJoinAndTheLogoStaysVisible) {
   }
   expectseamless("skya", true);
   expectseamless("bga", true);
+  expectseamless("bga", false);
   expectseamless("floorb", true);
   expectseamless("floorb", false);
 

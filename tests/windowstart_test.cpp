@@ -37,7 +37,7 @@ GlState glstate() {
 }  // namespace
 
 // The window as the program runs it: Return at the dialog's first frame, then the demo's mode
-// set on the same window.
+// set on the same window (a new context under sdl12-compat, the same one under classic SDL).
 TEST(WindowStart, OffscreenContextMatchesTheWindowAfterTheDialog) {
   setenv("SDL_VIDEODRIVER", "x11", 1);
   ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << "needs an X display: " << SDL_GetError();
@@ -47,7 +47,7 @@ TEST(WindowStart, OffscreenContextMatchesTheWindowAfterTheDialog) {
   SDL_PushEvent(&enter);
   bool fullscreen = false;
   ASSERT_EQ(runsetupdialog(fullscreen), DialogOutcome::start);
-  ASSERT_NE(SDL_SetVideoMode(640, 480, 0, SDL_OPENGL), nullptr);
+  ASSERT_NE(opendemowindow(640, 480, false), nullptr);
   GlState window = glstate();
   SDL_Quit();
 

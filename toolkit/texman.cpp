@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/datafile.h"
+
 namespace {
 constexpr int tmcapacity = 64;
 // Enough for the only extra chunks read (palette and transparency); libpng's own default lets a
@@ -165,30 +167,32 @@ unsigned int createtex(int size, unsigned int* pixels) {
 unsigned int loadpngtex(const char* file, unsigned int size) {
   const int cached = gettexid(file);
   if (cached >= 0) return static_cast<unsigned int>(cached);
+  // Cached under the name asked for; a failure names the file actually read.
+  const std::string path = datapath(file);
   pngread r;
-  r.fp = std::fopen(file, "rb");
-  if (!r.fp) return failed(file, std::strerror(errno));
+  r.fp = std::fopen(path.c_str(), "rb");
+  if (!r.fp) return failed(path.c_str(), std::strerror(errno));
   png_byte signature[8] = {};
   if (std::fread(signature, 1, 8, r.fp) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
     std::fclose(r.fp);
-    return failed(file, "not a PNG file");
+    return failed(path.c_str(), "not a PNG file");
   }
   // Running out of memory gives 0 like every other failure: no caller could tell a 4 from the
   // texture name it may well be.
   r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngerror, pngwarning);
   if (!r.png) {
     std::fclose(r.fp);
-    return failed(file, "out of memory");
+    return failed(path.c_str(), "out of memory");
   }
   r.info = png_create_info_struct(r.png);
   if (!r.info) {
     releasepng(r);
-    return failed(file, "out of memory");
+    return failed(path.c_str(), "out of memory");
   }
   const char* const failure = decodepng(r, size);
   if (!r.complete) {
     releasepng(r);
-    return failed(file, failure);
+    return failed(path.c_str(), failure);
   }
   std::vector<unsigned int> words = rgbtowords(r.image, size);
   releasepng(r);
@@ -200,8 +204,9 @@ unsigned int loadpngtex(const char* file, unsigned int size) {
 unsigned int loadzibtex(const char* file, unsigned int size) {
   const int cached = gettexid(file);
   if (cached >= 0) return static_cast<unsigned int>(cached);
-  FILE* fp = std::fopen(file, "rb");
-  if (!fp) return failed(file, std::strerror(errno));
+  const std::string path = datapath(file);
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  if (!fp) return failed(path.c_str(), std::strerror(errno));
   std::vector<unsigned int> words(static_cast<size_t>(size) * size);
   for (unsigned int& word : words) {
     const unsigned int r = readbyte(fp);

@@ -25,6 +25,7 @@
 #include "runtime/startup.h"
 #include "toolkit/tarvok.h"
 #include "runtime/timer.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = 158.0;
@@ -69,6 +70,7 @@ struct Result {
   std::vector<Frame> frames;
   std::vector<Frame> empty;
   std::string audio;
+  std::string renderer;  // what drew the frames
 };
 
 int usage(const char* why) {
@@ -76,10 +78,12 @@ int usage(const char* why) {
   std::fprintf(stderr,
                "usage: tessivar-bench [--size WIDTHxHEIGHT ...] [--frames K] [--step SECONDS]\n"
                "                      [--from SECONDS] [--to SECONDS] [--json FILE]\n"
+               "                      [--device auto|software]\n"
                "  Plays the timeline offscreen, K frames (default 3) at every STEP seconds\n"
                "  (default 0.5) from --from to --to (default 0 to %.0f), and prints a table per\n"
                "  size (default 640x480 and 1280x1024). --json writes the same, every frame\n"
-               "  included, to FILE.\n"
+               "  included, to FILE. --device software draws on Mesa's software rasteriser\n"
+               "  instead of the machine's GPU.\n"
                "  Run it from the directory that holds data/.\n",
                lasttime);
   return 2;
@@ -119,6 +123,8 @@ int parseargs(int argc, char** argv, Options& options) {
       if (!parsenumber(value, 0, lasttime, options.from)) return usage("bad --from (0 to 158)");
     } else if (!std::strcmp(flag, "--to")) {
       if (!parsenumber(value, 0, lasttime, options.to)) return usage("bad --to (0 to 158)");
+    } else if (!std::strcmp(flag, "--device")) {
+      if (!parseofflinedevice(value)) return usage("bad --device (auto or software)");
     } else if (!std::strcmp(flag, "--json")) {
       options.json = value;
     } else {
@@ -309,6 +315,7 @@ bool measure(const Options& options, const Size& size, Result& result) {
   setstartupwatch(onstartupstep);
   if (!startofflinedemo(size.width, size.height)) return false;
   setstartupwatch(nullptr);
+  result.renderer = offlinerenderer();
   addstartup("other");
   openmusic(result.audio);
   GLuint query = 0;
@@ -394,6 +401,7 @@ void printtable(const Result& result, const Options& options) {
   std::printf("tessivar-bench %dx%d: %d frame%s every %g s from %g to %g s\n", result.size.width,
               result.size.height, options.frames, options.frames == 1 ? "" : "s", options.step,
               options.from, options.to);
+  std::printf("renderer: %s\n", result.renderer.c_str());
   std::printf("fill limit: %.1f M fragments/s (full-screen textured additive quads)\n\n",
               result.peak * 1e-6);
   std::printf("%-15s %-13s %7s %7s %6s %7s %6s %6s %7s %7s %6s %5s\n", "row", "seconds", "median",
@@ -446,9 +454,19 @@ std::string jsonframes(const std::vector<Frame>& frames) {
   return out + "]";
 }
 
+std::string jsonescaped(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (static_cast<unsigned char>(c) >= 0x20) out += c;
+  }
+  return out;
+}
+
 std::string jsonresult(const Result& result) {
   std::string out = "{\"width\": " + std::to_string(result.size.width) +
                     ", \"height\": " + std::to_string(result.size.height) +
+                    ", \"renderer\": \"" + jsonescaped(result.renderer) + "\"" +
                     ", \"peak_fragments_per_second\": " + number(result.peak) + ",\n  \"startup\": {";
   for (size_t i = 0; i < result.startup.size(); ++i)
     out += (i ? ", \"" : "\"") + std::string(result.startup[i].name) +
@@ -516,6 +534,7 @@ bool writejson(std::FILE* file, const std::vector<std::string>& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-bench");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   // Opened first, so that a run is not spent on a file that cannot be written.

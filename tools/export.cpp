@@ -16,6 +16,8 @@
 #include "tools/frameio.h"
 #include "tools/offline.h"
 #include "runtime/seam.h"
+#include "toolkit/datafile.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = 158.0;
@@ -31,6 +33,7 @@ int usage(const char* why) {
       stderr,
       "usage: tessivar-export [--size WIDTHxHEIGHT] [--fps N] [--from SECONDS] [--to SECONDS]\n"
       "                       [--quality CRF] [--out FILE] [--frames DIRECTORY] [--quiet]\n"
+      "                       [--device auto|software]\n"
       "  Writes the demo with its soundtrack to FILE (.mp4: H.264 and AAC, or .mkv).\n"
       "  --size     picture size, even numbers, default 1024x768\n"
       "  --fps      frames per second, 1 to 120, default 30\n"
@@ -40,6 +43,8 @@ int usage(const char* why) {
       "  --out      the file, default tessivar.mp4\n"
       "  --frames   also keep every frame as DIRECTORY/tessivar-SECONDS.png\n"
       "  --quiet    no progress on stderr\n"
+      "  --device   auto: the machine's GPU when EGL offers one (default); software: Mesa's\n"
+      "             software rasteriser\n"
       "  Run it from the directory that holds data/.\n",
       lasttime);
   return 2;
@@ -80,7 +85,7 @@ struct Options {
 // Returns 0 when the options are complete, else the exit status of the usage message.
 int parseargs(int argc, char** argv, Options& options) {
   MovieSettings& movie = options.movie;
-  movie = MovieSettings{"tessivar.mp4", songname, 1024, 768, 30, 20, 0, lasttime};
+  movie = MovieSettings{"tessivar.mp4", datapath(songname), 1024, 768, 30, 20, 0, lasttime};
   for (int i = 1; i < argc; ++i) {
     const char* flag = argv[i];
     if (!std::strcmp(flag, "--help") || !std::strcmp(flag, "-h")) return usage(nullptr);
@@ -102,6 +107,8 @@ int parseargs(int argc, char** argv, Options& options) {
       if (!parseinteger(value, 0, 51, movie.quality)) return usage("bad --quality (0 to 51)");
     } else if (!std::strcmp(flag, "--out")) {
       movie.path = value;
+    } else if (!std::strcmp(flag, "--device")) {
+      if (!parseofflinedevice(value)) return usage("bad --device (auto or software)");
     } else if (!std::strcmp(flag, "--frames")) {
       options.frames = value;
     } else {
@@ -191,6 +198,7 @@ void catchsignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-export");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   catchsignals();

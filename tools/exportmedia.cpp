@@ -146,12 +146,26 @@ bool openvideo() {
   return scaler != nullptr || fail("cannot convert RGB frames to YUV");
 }
 
+// The encoder's preferred sample format (FFmpeg 7.1 replaced the codec's own list with a query).
+AVSampleFormat firstsampleformat(const AVCodec* codec) {
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(61, 13, 100)
+  const void* formats = nullptr;
+  int count = 0;
+  if (avcodec_get_supported_config(nullptr, codec, AV_CODEC_CONFIG_SAMPLE_FORMAT, 0, &formats,
+                                   &count) >= 0 && formats && count > 0)
+    return static_cast<const AVSampleFormat*>(formats)[0];
+  return AV_SAMPLE_FMT_FLTP;
+#else
+  return codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+#endif
+}
+
 bool openaudio() {
   const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
   if (!codec) return fail("this FFmpeg has no AAC encoder");
   audio = avcodec_alloc_context3(codec);
   if (!audio) return fail("out of memory");
-  audio->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+  audio->sample_fmt = firstsampleformat(codec);
   audio->sample_rate = samplerate;
   av_channel_layout_default(&audio->ch_layout, 2);
   audio->bit_rate = audiobitrate;

@@ -3,8 +3,13 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <GL/gl.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/demo.h"
@@ -58,14 +63,86 @@ EGLConfig pickconfig(bool stencil) {
 }
 }  // namespace
 
+namespace {
+bool wantsoftware = false;
+std::string renderername;
+std::string platformname;
+
+template <typename Function>
+Function eglfunction(const char* name) {
+  return reinterpret_cast<Function>(eglGetProcAddress(name));
+}
+
+bool hasextension(const char* list, const char* name) {
+  if (!list) return false;
+  const size_t length = std::strlen(name);
+  for (const char* at = std::strstr(list, name); at; at = std::strstr(at + length, name))
+    if ((at == list || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0')) return true;
+  return false;
+}
+
+// Mesa offers its software rasteriser as an EGL device of its own; any other device is a GPU.
+bool issoftwaredevice(EGLDeviceEXT device) {
+  auto querydevicestring = eglfunction<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
+  return querydevicestring &&
+         hasextension(querydevicestring(device, EGL_EXTENSIONS), "EGL_MESA_device_software");
+}
+
+// The first EGL device of the kind wanted, or EGL_NO_DEVICE_EXT where the driver enumerates none.
+EGLDeviceEXT finddevice(bool software) {
+  const char* clientextensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+  if (!hasextension(clientextensions, "EGL_EXT_device_enumeration") ||
+      !hasextension(clientextensions, "EGL_EXT_platform_device"))
+    return EGL_NO_DEVICE_EXT;
+  auto querydevices = eglfunction<PFNEGLQUERYDEVICESEXTPROC>("eglQueryDevicesEXT");
+  EGLint count = 0;
+  if (!querydevices || !querydevices(0, nullptr, &count) || count <= 0) return EGL_NO_DEVICE_EXT;
+  std::vector<EGLDeviceEXT> devices(count);
+  if (!querydevices(count, devices.data(), &count)) return EGL_NO_DEVICE_EXT;
+  for (int i = 0; i < count; ++i)
+    if (issoftwaredevice(devices[i]) == software) return devices[i];
+  return EGL_NO_DEVICE_EXT;
+}
+
+bool initialise(EGLDisplay display) {
+  egldisplay = display;
+  if (egldisplay != EGL_NO_DISPLAY && eglInitialize(egldisplay, nullptr, nullptr)) return true;
+  egldisplay = EGL_NO_DISPLAY;
+  return false;
+}
+
+// A GPU device first; Mesa's surfaceless platform otherwise (on Mesa that is the GPU too when its
+// driver has one, else the software rasteriser). Asked for software: Mesa's software device, or
+// the surfaceless platform told to stay in software.
+bool opendisplay() {
+  auto getplatformdisplay =
+      eglfunction<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
+  if (!getplatformdisplay) return false;
+  const EGLDeviceEXT device = finddevice(wantsoftware);
+  if (device != EGL_NO_DEVICE_EXT &&
+      initialise(getplatformdisplay(EGL_PLATFORM_DEVICE_EXT, device, nullptr))) {
+    platformname = wantsoftware ? "the software EGL device" : "a GPU's EGL device";
+    return true;
+  }
+  if (wantsoftware) setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+  platformname = "Mesa's surfaceless platform";
+  return initialise(getplatformdisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr));
+}
+}  // namespace
+
+void setofflinesoftware(bool software) { wantsoftware = software; }
+
+bool parseofflinedevice(const char* value) {
+  if (std::strcmp(value, "auto") && std::strcmp(value, "software")) return false;
+  setofflinesoftware(!std::strcmp(value, "software"));
+  return true;
+}
+
+std::string offlinerenderer() { return renderername + " (" + platformname + ")"; }
+
 bool openoffscreen(int width, int height, bool stencil) {
   closeoffscreen();
-  auto getplatformdisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-      eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  if (!getplatformdisplay) return fail("no eglGetPlatformDisplayEXT");
-  egldisplay = getplatformdisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (egldisplay == EGL_NO_DISPLAY || !eglInitialize(egldisplay, nullptr, nullptr))
-    return fail("no surfaceless display");
+  if (!opendisplay()) return fail("no EGL device or surfaceless display");
   EGLConfig config = pickconfig(stencil);
   if (!config) return fail("no 8-bit RGBA pbuffer config");
   if (!eglBindAPI(EGL_OPENGL_API)) return fail("no desktop OpenGL");
@@ -76,6 +153,8 @@ bool openoffscreen(int width, int height, bool stencil) {
   if (eglsurface == EGL_NO_SURFACE) return fail("cannot create a pbuffer");
   if (!eglMakeCurrent(egldisplay, eglsurface, eglsurface, eglcontext))
     return fail("cannot make the context current");
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  renderername = renderer ? renderer : "an unnamed renderer";
   setoffscreen(true);
   setofflineticks(0);
   return true;
@@ -112,7 +191,11 @@ bool startofflinedemo(int width, int height) {
   setsoundon(false);  // pictures only: no audio device is opened
   initdemo(0);
   // The player draws a scene untextured when its image is missing; a tool's frames would be wrong.
-  if (texturefailure().empty()) return true;
+  if (texturefailure().empty()) {
+    std::fprintf(stderr, "%s: drawing with %s\n", program_invocation_short_name,
+                 offlinerenderer().c_str());
+    return true;
+  }
   std::fprintf(stderr, "%s: cannot load %s (run it from the folder that holds data/)\n",
                program_invocation_short_name, texturefailure().c_str());
   stopofflinedemo();

@@ -18,6 +18,7 @@
 #include "tools/offline.h"
 #include "runtime/seam.h"
 #include "runtime/timeline.h"
+#include "runtime/version.h"
 
 namespace {
 constexpr double lasttime = timeline::demoend;
@@ -28,12 +29,14 @@ int usage(const std::string& why) {
   if (!why.empty()) std::fprintf(stderr, "tessivar-render: %s\n", why.c_str());
   std::fprintf(stderr,
                "usage: tessivar-render [--size WIDTHxHEIGHT] --time SECONDS [--time SECONDS ...]\n"
-               "                       [--repeat N] [--half] --out DIRECTORY\n"
+               "                       [--repeat N] [--half] [--device auto|software] --out DIRECTORY\n"
                "  Renders each demo time (0 to %.0f s) to DIRECTORY/tessivar-SECONDS.png.\n"
                "  --size     picture size, default 1024x768, at most 2048x2048 (the glow needs\n"
                "             400 or more wide)\n"
                "  --repeat   draw each time N times and report frames per second\n"
                "  --half     write each frame at half the size (2x2 blocks averaged)\n"
+               "  --device   auto: the machine's GPU when EGL offers one (default);\n"
+               "             software: Mesa's software rasteriser, the golden frames' reference\n"
                "  Run it from the directory that holds data/.\n",
                lasttime);
   return 2;
@@ -105,6 +108,8 @@ int parseargs(int argc, char** argv, Options& options) {
       options.times.push_back(milliseconds);
     } else if (flag == "--repeat") {
       if (!parsecount(value, options.repeat)) return usage("bad --repeat");
+    } else if (flag == "--device") {
+      if (!parseofflinedevice(value)) return usage("bad --device (auto or software)");
     } else if (flag == "--out") {
       options.out = value;
     } else {
@@ -156,6 +161,7 @@ bool renderframe(const Options& options, unsigned int milliseconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-render");
   Options options;
   if (const int status = parseargs(argc, argv, options)) return status;
   if (!writablefolder(options.out) || !startofflinedemo(options.width, options.height)) return 1;

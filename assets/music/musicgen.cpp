@@ -22,6 +22,7 @@
 #include "assets/music/score.h"
 #include "assets/music/synth.h"
 #include "assets/music/voices.h"
+#include "runtime/version.h"
 
 namespace {
 
@@ -114,6 +115,7 @@ bool parse(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-musicgen");
   Options options;
   if (!parse(argc, argv, options)) {
     std::fprintf(stderr,

@@ -126,14 +126,16 @@ inline Cells cellnoise(Vec3 p, std::uint32_t seed, int period = 0, float jitter 
   return best;
 }
 
-// Cell noise in the plane, nine cells searched; z of the result is 0.
-inline Cells cellnoise2(float x, float y, std::uint32_t seed, int period = 0, float jitter = 0.9f) {
+// Cell noise in the plane, nine cells searched; z of the result is 0. It tiles every periodx
+// cells along x and every periody along y (0: no period).
+inline Cells cellnoise2(float x, float y, std::uint32_t seed, int periodx = 0, int periody = 0,
+                        float jitter = 0.9f) {
   const float fx = std::floor(x), fy = std::floor(y);
   const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
   Cells best{1e9f, 1e9f, 0, {0, 0, 0}};
   for (int dy = -1; dy <= 1; ++dy)
     for (int dx = -1; dx <= 1; ++dx) {
-      const std::uint32_t h = hashcell(wrap(ix + dx, period), wrap(iy + dy, period), 0, seed);
+      const std::uint32_t h = hashcell(wrap(ix + dx, periodx), wrap(iy + dy, periody), 0, seed);
       const float px = fx + dx + 0.5f + ((h & 1023) / 1023.0f - 0.5f) * jitter;
       const float py = fy + dy + 0.5f + (((h >> 10) & 1023) / 1023.0f - 0.5f) * jitter;
       const float d = std::hypot(px - x, py - y);

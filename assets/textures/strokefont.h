@@ -115,6 +115,8 @@ inline Glyph glyphfor(char c) {
       return {0.72f, {arc(0.36f, 1.08f, 0.3f, 0, 360), arc(0.36f, 0.42f, 0.36f, 0, 360)}};
     case '9':
       return {0.74f, {arc(0.37f, 1.0f, 0.37f, 0, 360), seg(0.72f, 0.97f, 0.24f, 0.08f)}};
+    case '.':
+      return {0, {seg(0, 0.08f, 0, 0.08f)}};
     default:
       return {0.4f, {}};  // space, and anything the font does not draw
   }

@@ -1,9 +1,11 @@
 // tessivar-texgen: draws the demo's twelve images from code, the same bytes on every run.
 //
 //   tessivar-texgen DATADIR [--sheet FILE]
+//   tessivar-texgen --frames-sheet FILE FRAME.png...
 //
 // Writes DATADIR/<name>.png for every image the demo loads and, with --sheet, one contact sheet
-// that shows them side by side with their names. Each file is written under a temporary name and
+// that shows them side by side with their names. --frames-sheet lays rendered frames of the demo
+// out four to a row, each at half size and labelled with its time. Each file is written under a temporary name and
 // renamed into place, so a demo or test reading DATADIR never sees half an image.
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "tools/frameio.h"
 #include "assets/textures/strokefont.h"
 #include "assets/textures/noise.h"
+#include "runtime/version.h"
 
 namespace {
 using namespace texgen;
@@ -114,12 +118,13 @@ Vec3 warpvector(Vec3 p, int octaves, std::uint32_t seed, int period = 0) {
 
 // ---- sprites ---------------------------------------------------------------------------------
 
-// A soft round snow flake: a white-hot core in a cool halo.
+// A snow flake: a warm white core wide enough to carry light when the flake is only a few pixels
+// across, in a cool halo.
 Colour snowflake(float u, float v) {
   const float r = std::hypot(u, v);
-  const float core = bump(r, 0.17f);
-  const float halo = 0.42f * bump(r, 0.45f);
-  return Colour{0.9f, 0.96f, 1.0f} * ((core + halo) * spritewindow(r, 0.6f, 0.92f));
+  const Colour core = Colour{1.0f, 0.95f, 0.86f} * bump(r, 0.24f);
+  const Colour halo = Colour{0.62f, 0.74f, 0.95f} * (0.5f * bump(r, 0.5f));
+  return (core + halo) * spritewindow(r, 0.66f, 0.94f);
 }
 
 Image drawsnowa() { return drawsprite(64, 4, snowflake); }
@@ -152,9 +157,27 @@ Image drawcella() {
   return drawsprite(64, 4, [&](float u, float v) { return cell(u, v, look); });
 }
 
+// A cell of the clusters, a hundred copies deep: a crisp thin membrane around an almost black
+// inside, so that stacked copies stay lace instead of fog, and a small dim nucleus.
 Image drawcellc() {
-  const CellLook look{{0.95f, 0.7f, 1.0f}, {0.75f, 0.45f, 0.85f}, 0.58f, 0.06f, 1.0f, 2.1f, 23};
-  return drawsprite(64, 4, [&](float u, float v) { return cell(u, v, look); });
+  return drawsprite(64, 4, [](float u, float v) {
+    const float r = std::hypot(u, v);
+    const float angle = std::atan2(v, u);
+    const float outline =
+        0.6f + 0.03f * std::sin(5 * angle + 2.1f) + 0.018f * std::sin(9 * angle + 4.2f);
+    const float membrane = bump(r - outline, 0.05f) + 0.15f * bump(r - outline, 0.1f);
+    const float inside = 1 - smoothstep(outline - 0.12f, outline - 0.02f, r);
+    const float grain = 0.5f + 0.5f * fbm({u * 5, v * 5, 2.1f}, 3, 23);
+    const float nr = std::hypot(u - 0.12f, v + 0.08f);
+    const float nucleus = 0.35f * bump(nr - 0.08f, 0.025f) + 0.12f * bump(nr, 0.05f);
+    // The membrane's crest runs almost white: the copies add the square of each texel, so the
+    // crest carries the light and the violet flanks the colour.
+    const Colour rim =
+        mixcolour(Colour{0.88f, 0.55f, 1.0f}, Colour{1.0f, 0.8f, 1.0f}, bump(r - outline, 0.032f)) *
+        membrane;
+    const Colour core = Colour{0.7f, 0.45f, 0.9f} * (inside * (0.04f * grain + nucleus));
+    return (rim + core) * spritewindow(r);
+  });
 }
 
 // A cell fringed with short cilia, in amber.
@@ -169,72 +192,70 @@ Image drawcelle() {
   });
 }
 
-// A bead of the growth's strings: a thin ring around a bright nucleus, in cold blue.
+// A bead of the growth's strings. Hundreds overlap where the strings bunch, so the ring is thin
+// and dim, its glow falls off within a few texels and the middle stays dark.
 Image drawcelld() {
   return drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const float ring = bump((r - 0.5f), 0.08f);
-    const float glow = 0.14f * bump(r, 0.5f);
-    const float nucleus = 0.7f * bump(r, 0.13f);
-    return (Colour{0.55f, 0.85f, 1.0f} * (ring + glow) + Colour{0.85f, 0.95f, 1.0f} * nucleus) *
-           spritewindow(r, 0.66f, 0.9f);
+    const float ring = 0.62f * bump(r - 0.52f, 0.045f) + 0.08f * bump(r - 0.52f, 0.12f);
+    return Colour{0.42f, 0.78f, 1.0f} * (ring * spritewindow(r, 0.66f, 0.9f));
   });
 }
 
-// A soft blob of worm skin: translucent flesh ringed by the segment folds of a worm, mottled,
-// brighter towards its rim where light passes through.
+// A segment of the worm: a saturated amber rim with seven hot beads on it, a fainter inner fold
+// with five more, and a dark middle. Turned at random and piled two hundred deep, the rims read as
+// ridged skin and the beads as glints, where a filled blob would average into fuzz.
 Image drawworma() {
   return drawsprite(128, 3, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const float bend = 0.35f * fbm({u * 1.5f, v * 1.5f, 0.4f}, 3, 51);
-    const float folds = 0.5f + 0.5f * std::cos((v + 0.25f * u * u + bend) * 19);
-    const float mottle = 0.5f + 0.5f * fbm({u * 6, v * 6, 1.7f}, 4, 53);
-    const float body = std::pow(clamp01(1 - (r / 0.82f) * (r / 0.82f)), 0.7f);
-    const float rimlight = bump((r - 0.58f), 0.15f);
-    // Two hundred of these overlap in a worm, so each stays dim to keep the body from burning
-    // white.
-    const float skin = 0.7f * (body * (0.2f + 0.5f * folds + 0.3f * mottle) + 0.3f * rimlight);
-    return mixcolour(Colour{0.8f, 0.38f, 0.4f}, Colour{1.0f, 0.8f, 0.68f},
-                     folds * 0.6f + 0.4f * mottle) *
-           (skin * spritewindow(r, 0.62f, 0.92f));
+    const float angle = std::atan2(v, u);
+    const float rim = bump(r - 0.6f, 0.045f) + 0.45f * bump(r - 0.38f, 0.035f);
+    const float beads = std::pow(std::fabs(std::cos(angle * 3.5f)), 30.0f) * bump(r - 0.6f, 0.06f) +
+                        0.7f * std::pow(std::fabs(std::cos(angle * 2.5f + 0.9f)), 30.0f) *
+                            bump(r - 0.38f, 0.05f);
+    const Colour skin = Colour{1.0f, 0.5f, 0.16f} * rim + Colour{1.0f, 0.92f, 0.7f} * beads;
+    return skin * spritewindow(r, 0.72f, 0.92f);
   });
 }
 
-// Periodic noise along a circle: the ragged outline of a splat.
-float ringnoise(float angle, float frequency, std::uint32_t seed) {
-  return gradnoise({std::cos(angle) * frequency, std::sin(angle) * frequency, 0.5f}, seed);
-}
-
-// A splat of the growth: a ragged blob with a few flung droplets, pale gold.
+// A particle of the growth: round, a small white-hot core in a cold teal halo.
 Image drawsplatb() {
-  constexpr float droplets[5][3] = {{0.66f, 0.12f, 0.1f},
-                                    {-0.52f, 0.5f, 0.08f},
-                                    {-0.2f, -0.7f, 0.09f},
-                                    {0.35f, -0.6f, 0.06f},
-                                    {-0.72f, -0.1f, 0.07f}};
-  return drawsprite(32, 6, [&](float u, float v) {
+  return drawsprite(32, 6, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const float angle = std::atan2(v, u);
-    const float outline =
-        0.52f + 0.14f * ringnoise(angle, 1.6f, 61) + 0.07f * ringnoise(angle, 4.0f, 62);
-    float body = 1 - smoothstep(outline - 0.08f, outline + 0.04f, r);
-    for (const auto& d : droplets)
-      body = std::fmax(body, 1 - smoothstep(d[2] * 0.6f, d[2], std::hypot(u - d[0], v - d[1])));
-    const float heat = 0.7f + 0.3f * bump(r, 0.3f);
-    return mixcolour(Colour{0.85f, 0.75f, 0.4f}, Colour{1.0f, 0.97f, 0.85f}, heat) *
-           (body * heat * spritewindow(r, 0.8f, 0.95f));
+    const Colour core = Colour{0.85f, 1.0f, 1.0f} * bump(r, 0.16f);
+    const Colour halo = Colour{0.25f, 0.7f, 0.95f} * (0.45f * bump(r, 0.42f));
+    return (core + halo) * spritewindow(r, 0.7f, 0.95f);
   });
 }
 
 // ---- spheres and the floor -------------------------------------------------------------------
 
-// The night sky inside the dome: deep blue at the zenith, a faint glow above the horizon, black
-// below it, and a band of nebula clouds with dark lanes arching across.
+// The aurora: curtains hanging from a wavering base line in the band above the horizon, green at
+// their foot and violet higher up, streaked across and brighter in folds. Noise is taken on the
+// circle of azimuths so the curtains close round the dome without a seam.
+Colour aurora(Vec3 d) {
+  const float around = std::atan2(d.z, d.x);
+  const Vec3 ring{std::cos(around), std::sin(around), 0.0f};
+  const float base = 0.3f + 0.07f * fbm(ring * 1.7f, 3, 76);
+  const float height = d.y - base;
+  const float foot = smoothstep(-0.035f, 0.015f, height);
+  const float rise = std::exp(-std::fmax(height, 0.0f) / 0.16f);
+  const float streaks = std::pow(0.5f + 0.5f * fbm(ring * 9.0f + Vec3{0, 0, d.y * 2.0f}, 4, 77), 2.0f);
+  const float folds = smoothstep(-0.25f, 0.45f, fbm(ring * 2.4f + Vec3{0, 0, 3.0f}, 3, 78));
+  const Colour colour = mixcolour(Colour{0.22f, 1.0f, 0.55f}, Colour{0.62f, 0.3f, 0.95f},
+                                  smoothstep(0.02f, 0.24f, height));
+  return colour * (0.95f * foot * rise * (0.25f + 1.2f * streaks) * folds);
+}
+
+// The night sky inside the dome: deep blue at the zenith, a glow along the horizon that carries
+// on below it (the dome's lower half shows past the far edge of the floor), a band of nebula
+// clouds with dark lanes arching across, and the aurora.
 Colour skycolour(Vec3 d) {
-  const Colour zenith{0.01f, 0.016f, 0.05f}, horizon{0.075f, 0.085f, 0.16f};
-  const float up = std::pow(smoothstep(0.12f, 0.95f, d.y), 0.6f);
-  const float visible = smoothstep(-0.14f, 0.12f, d.y);
-  const Colour base = mixcolour(horizon, zenith, up);
+  const Colour zenith{0.02f, 0.03f, 0.1f}, horizon{0.06f, 0.09f, 0.24f};
+  const float up = std::pow(smoothstep(0.15f, 0.95f, d.y), 0.6f);
+  const float glow = std::exp(-std::fabs(d.y - 0.15f) / 0.35f);
+  const float below = 0.2f + 0.8f * smoothstep(-0.35f, 0.05f, d.y);
+  const Colour base = mixcolour(horizon, zenith, up) * ((0.55f + 0.45f * glow) * below);
 
   const Vec3 bandnormal{0.38f, 0.52f, 0.76f};
   const float across = dot(d, bandnormal) / length(bandnormal);
@@ -244,9 +265,10 @@ Colour skycolour(Vec3 d) {
   const float lanes = smoothstep(0.05f, 0.45f, fbm(q * 2.8f, 4, 73));
   const float hue = smoothstep(-0.3f, 0.3f, fbm(q * 0.8f, 3, 74));
   const float density = cloud * (1 - 0.7f * lanes) * (0.15f + 0.85f * band);
-  const Colour nebula = mixcolour(Colour{0.36f, 0.16f, 0.5f}, Colour{0.08f, 0.34f, 0.46f}, hue);
+  const Colour nebula = mixcolour(Colour{0.45f, 0.2f, 0.62f}, Colour{0.1f, 0.42f, 0.58f}, hue);
   const float haze = 0.5f + 0.5f * fbm(d * 5.0f, 3, 75);
-  return (base * (0.85f + 0.3f * haze) + nebula * (0.42f * density)) * visible;
+  const float above = smoothstep(0.0f, 0.25f, d.y);
+  return base * (0.85f + 0.3f * haze) + nebula * (0.45f * density * above) + aurora(d);
 }
 
 Image drawskya() {
@@ -254,52 +276,65 @@ Image drawskya() {
   return drawtexels(size, [](int x, int y) { return skycolour(spheredirection(x, y, size)); });
 }
 
-// The organic cell pattern of the background sphere: warped cell walls, grainy cytoplasm and a
-// nucleus in every cell. Only red is seen in the demo (the sphere is tinted (0.1, 0, 0)), so red
-// carries the whole pattern at full contrast.
-Colour cellwall(Vec3 d) {
-  const Vec3 p = d * 4.0f + warpvector(d * 2.5f, 3, 81) * 0.45f;
-  const Cells big = cellnoise(p, 82);
+// The tissue on the background sphere, a tile that repeats across and down without a seam.
+// Twelve cells around by four from pole to pole: on the sphere's equator the texture is stretched
+// about three times as much across as down, so there the cells come out round. Walls laced with a
+// finer web of capillaries, a nucleus in every cell, grainy cytoplasm. The demo tints the sphere
+// pure red, so red carries the whole pattern; the walls' crimson and the nuclei's rose differ
+// only in the file.
+Colour tissuecolour(float x, float y) {
+  constexpr int across = 12, down = 4;
+  const Vec3 warp = warpvector({x * 4, y * 4, 0.3f}, 3, 81, 4);
+  const float wx = (x + 0.025f * warp.x) * across, wy = (y + 0.075f * warp.y) * down;
+  const Cells big = cellnoise2(wx, wy, 82, across, down);
   const float gap = big.f2 - big.f1;
-  const float wall = bump(gap, 0.08f);
-  const float inner = smoothstep(0.0f, 0.45f, gap);
-  const float grain = 0.5f + 0.5f * fbm(d * 22.0f, 3, 83);
-  const float nucleus = bump(big.f1, 0.2f);
-  const Cells fine = cellnoise(d * 11.0f + warpvector(d * 6.0f, 2, 84) * 0.3f, 85);
-  const float finewall = bump((fine.f2 - fine.f1), 0.07f);
-  const float v =
-      0.95f * wall + inner * (0.14f + 0.16f * grain + 0.18f * finewall) + 0.45f * nucleus;
-  return Colour{1.0f, 0.3f, 0.34f} * v;
+  const float wall = bump(gap, 0.06f);
+  const float inside = smoothstep(0.0f, 0.3f, gap);
+  const Cells fine = cellnoise2(wx * 4, wy * 4, 85, across * 4, down * 4);
+  const float capillary = bump(fine.f2 - fine.f1, 0.1f) * inside;
+  const float nuclearsize = 0.13f + 0.05f * hashunit(hashmix(big.id));
+  const float nucleus =
+      0.65f * bump(big.f1 - nuclearsize, 0.035f) +
+      0.2f * (1 - smoothstep(nuclearsize - 0.04f, nuclearsize, big.f1)) +
+      0.4f * bump(std::hypot(big.nearest.x + 0.04f - wx, big.nearest.y - wy), 0.035f);
+  // Grain at the scale of single texels: magnified on screen it is what keeps the tissue from
+  // reading as a smooth wash.
+  const float grain = 0.5f + 0.5f * fbm({x * 64, y * 64, 0.6f}, 2, 83, 64);
+  const Colour crimson{1.0f, 0.22f, 0.28f}, rose{0.9f, 0.32f, 0.62f};
+  return crimson * (0.85f * wall + inside * (0.02f + 0.12f * grain * grain)) +
+         rose * (0.45f * capillary + nucleus * inside);
 }
 
 Image drawbga() {
   constexpr int size = 256;
-  return drawtexels(size, [](int x, int y) { return cellwall(spheredirection(x, y, size)); });
+  return drawtexels(
+      size, [](int x, int y) { return tissuecolour((x + 0.5f) / size, (y + 0.5f) / size); });
 }
 
-// Frozen ground that repeats on both axes: plates of blue ice split by frosted cracks, with
-// drifts of snow. All noise is periodic with the image, so the four repeats join invisibly.
+// Frozen ground that repeats on both axes: small plates of blue ice split by bright frosted
+// cracks, with faint drifts of snow. All noise is periodic with the image, so the four repeats
+// join invisibly; the plates are many and alike and the warp gentle, so no single crack stands
+// out to repeat across the floor.
 Colour groundcolour(float x, float y) {
-  constexpr int platecells = 6, finecells = 17, mottleperiod = 5, driftperiod = 2;
-  const Vec3 warp = warpvector({x * 4, y * 4, 0}, 3, 91, 4) * 0.12f;
-  const Cells plates =
-      cellnoise2((x + warp.x) * platecells, (y + warp.y) * platecells, 92, platecells);
-  const Cells fine = cellnoise2((x + warp.x) * finecells, (y + warp.y) * finecells, 93, finecells);
-  const float crack = 1 - smoothstep(0.0f, 0.028f, plates.f2 - plates.f1);
-  const float finecrack = 1 - smoothstep(0.0f, 0.05f, fine.f2 - fine.f1);
+  constexpr int platecells = 10, finecells = 26, mottleperiod = 6, driftperiod = 3;
+  const Vec3 warp = warpvector({x * 5, y * 5, 0}, 3, 91, 5) * 0.05f;
+  const float wx = x + warp.x, wy = y + warp.y;
+  const Cells plates = cellnoise2(wx * platecells, wy * platecells, 92, platecells, platecells);
+  const Cells fine = cellnoise2(wx * finecells, wy * finecells, 93, finecells, finecells);
+  const float crack = 1 - smoothstep(0.0f, 0.05f, plates.f2 - plates.f1);
+  const float finecrack = 1 - smoothstep(0.0f, 0.06f, fine.f2 - fine.f1);
   const float platecentre = smoothstep(0.0f, 0.3f, plates.f2 - plates.f1);
-  const float tone = 0.82f + 0.3f * hashunit(hashmix(plates.id));
+  const float tone = 0.85f + 0.25f * hashunit(hashmix(plates.id));
   const float mottle = fbm({x * mottleperiod, y * mottleperiod, 0.75f}, 5, 94, mottleperiod);
   const float drift =
-      smoothstep(0.0f, 0.5f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
+      smoothstep(0.1f, 0.6f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
   const Colour ice =
-      Colour{0.2f, 0.3f, 0.42f} * (tone * (0.75f + 0.25f * platecentre) * (0.9f + 0.35f * mottle));
-  const Colour frost = Colour{0.55f, 0.66f, 0.78f};
-  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.35f * finecrack), frost, 0.8f * crack);
-  const Colour snow = Colour{0.6f, 0.66f, 0.74f} * (0.92f + 0.12f * mottle);
-  return mixcolour(cracked, snow, drift * 0.7f);
+      Colour{0.27f, 0.39f, 0.54f} * (tone * (0.78f + 0.22f * platecentre) * (0.9f + 0.3f * mottle));
+  const Colour frost = Colour{0.8f, 0.9f, 1.0f};
+  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.4f * finecrack), frost, 0.9f * crack);
+  const Colour snow = Colour{0.68f, 0.74f, 0.82f} * (0.92f + 0.12f * mottle);
+  return mixcolour(cracked, snow, drift * 0.45f);
 }
-
 Image drawfloorb() {
   constexpr int size = 512;
   return drawtexels(
@@ -384,9 +419,9 @@ bool writeimage(const std::string& path, const Image& image) {
   return savepng(path, image.width(), image.height(), 3, rows.data()).empty();
 }
 
-// ---- contact sheet ---------------------------------------------------------------------------
+// ---- contact sheet and frames sheet -----------------------------------------------------------
 
-constexpr int sheettile = 192, sheetgap = 16, sheetlabel = 30, sheetcolumns = 6;
+constexpr int sheetgap = 16, sheetlabel = 30;
 
 // Bilinear sample with the image's texels at integer + 0.5, clamped at the borders.
 Colour sample(const Image& image, float x, float y) {
@@ -399,10 +434,10 @@ Colour sample(const Image& image, float x, float y) {
                    mixcolour(image.at(x0, y1), image.at(x1, y1), tx), ty);
 }
 
-// The image scaled into a tile: averaged over the texels a tile pixel covers when shrinking,
-// interpolated when enlarging.
-Colour tilepixel(const Image& image, int x, int y) {
-  const float scale = static_cast<float>(image.width()) / sheettile;
+// The image scaled to a tilewidth-wide tile: averaged over the texels a tile pixel covers when
+// shrinking, interpolated when enlarging.
+Colour tilepixel(const Image& image, int tilewidth, int x, int y) {
+  const float scale = static_cast<float>(image.width()) / tilewidth;
   const int n = std::max(1, static_cast<int>(std::ceil(scale)));
   Colour sum{0, 0, 0};
   for (int j = 0; j < n; ++j)
@@ -411,48 +446,103 @@ Colour tilepixel(const Image& image, int x, int y) {
   return sum * (1.0f / (n * n));
 }
 
-void drawlabel(Image& sheet, const std::string& text, int left, int top) {
+void drawlabel(Image& sheet, const std::string& text, int left, int top, int width) {
   constexpr float scale = 11.0f, half = 0.9f;
-  const float width = TextLine::measure(text, 0.35f) * scale;
-  const float start = left + (sheettile - width) / 2;
+  const float start = left + (width - TextLine::measure(text, 0.35f) * scale) / 2;
   const TextLine line(text, start, top + 19.0f, scale, 0.35f);
   for (int y = top; y < top + sheetlabel; ++y)
-    for (int x = left; x < left + sheettile; ++x) {
+    for (int x = left; x < left + width; ++x) {
       const float ink = clamp01(half - line.distance(x + 0.5f, y + 0.5f) + 0.5f);
       sheet.at(x, y) = mixcolour(sheet.at(x, y), Colour{0.85f, 0.85f, 0.85f}, ink);
     }
 }
 
-Image drawsheet(const std::vector<Image>& images) {
-  const int rows = (static_cast<int>(images.size()) + sheetcolumns - 1) / sheetcolumns;
-  const int cellw = sheettile + sheetgap, cellh = sheettile + sheetlabel + sheetgap;
-  Image sheet(sheetgap + sheetcolumns * cellw, sheetgap + rows * cellh);
+// The images in rows of `columns` tiles, each tilewidth wide (as high as its image's aspect
+// asks) and labelled underneath.
+Image drawsheet(const std::vector<Image>& images, const std::vector<std::string>& labels,
+                int columns, int tilewidth) {
+  const int tileheight = images.front().height() * tilewidth / images.front().width();
+  const int rows = (static_cast<int>(images.size()) + columns - 1) / columns;
+  const int cellw = tilewidth + sheetgap, cellh = tileheight + sheetlabel + sheetgap;
+  Image sheet(sheetgap + columns * cellw, sheetgap + rows * cellh);
   for (int y = 0; y < sheet.height(); ++y)
     for (int x = 0; x < sheet.width(); ++x) sheet.at(x, y) = Colour{0.16f, 0.16f, 0.17f};
   for (size_t k = 0; k < images.size(); ++k) {
-    const int left = sheetgap + static_cast<int>(k % sheetcolumns) * cellw;
-    const int top = sheetgap + static_cast<int>(k / sheetcolumns) * cellh;
-    for (int y = 0; y < sheettile; ++y)
-      for (int x = 0; x < sheettile; ++x) sheet.at(left + x, top + y) = tilepixel(images[k], x, y);
-    drawlabel(sheet, std::string(entries[k].name) + "  " + std::to_string(entries[k].size), left,
-              top + sheettile);
+    const int left = sheetgap + static_cast<int>(k % columns) * cellw;
+    const int top = sheetgap + static_cast<int>(k / columns) * cellh;
+    for (int y = 0; y < tileheight; ++y)
+      for (int x = 0; x < tilewidth; ++x)
+        sheet.at(left + x, top + y) = tilepixel(images[k], tilewidth, x, y);
+    drawlabel(sheet, labels[k], left, top + tileheight, tilewidth);
   }
   return sheet;
 }
 
+// A rendered frame as an Image, or an empty optional if it cannot be read.
+std::optional<Image> loadframe(const std::string& path) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return std::nullopt;
+  png.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr)) return std::nullopt;
+  Image image(static_cast<int>(png.width), static_cast<int>(png.height));
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const unsigned char* p = &rgb[(static_cast<size_t>(y) * image.width() + x) * 3];
+      image.at(x, y) = Colour{p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f};
+    }
+  return image;
+}
+
+// "frames/tessivar-042.500.png" -> "42.5 s": the renderer names each frame by its demo time.
+std::string framelabel(const std::string& path) {
+  const std::string name = std::filesystem::path(path).stem().string();
+  const size_t dash = name.rfind('-');
+  char label[32];
+  std::snprintf(label, sizeof label, "%g s", std::atof(name.c_str() + (dash + 1)));
+  return label;
+}
+
+int framessheet(const std::string& out, const std::vector<std::string>& paths) {
+  std::vector<Image> frames;
+  std::vector<std::string> labels;
+  for (const std::string& path : paths) {
+    std::optional<Image> frame = loadframe(path);
+    if (!frame || (!frames.empty() && (frame->width() != frames.front().width() ||
+                                       frame->height() != frames.front().height()))) {
+      std::fprintf(stderr, "tessivar-texgen: %s is not a frame like the others\n", path.c_str());
+      return 1;
+    }
+    frames.push_back(std::move(*frame));
+    labels.push_back(framelabel(path));
+  }
+  if (!writeimage(out, drawsheet(frames, labels, 4, 320))) {
+    std::fprintf(stderr, "tessivar-texgen: cannot write %s\n", out.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 int usage() {
-  std::fprintf(stderr, "usage: tessivar-texgen DATADIR [--sheet FILE]\n");
+  std::fprintf(stderr,
+               "usage: tessivar-texgen DATADIR [--sheet FILE]\n"
+               "       tessivar-texgen --frames-sheet FILE FRAME.png...\n");
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (askedversion(argc, argv)) return printversion("tessivar-texgen");
+  if (argc >= 4 && std::strcmp(argv[1], "--frames-sheet") == 0)
+    return framessheet(argv[2], std::vector<std::string>(argv + 3, argv + argc));
   if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--sheet") == 0)) return usage();
   const std::string datadir = argv[1];
   std::error_code error;
   std::filesystem::create_directories(datadir, error);
   std::vector<Image> images;
+  std::vector<std::string> labels;
   for (const Entry& entry : entries) {
     images.push_back(entry.draw());
     if (images.back().width() != entry.size || images.back().height() != entry.size) {
@@ -464,8 +554,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "tessivar-texgen: cannot write %s\n", path.c_str());
       return 1;
     }
+    labels.push_back(std::string(entry.name) + "  " + std::to_string(entry.size));
   }
-  if (argc == 4 && !writeimage(argv[3], drawsheet(images))) {
+  if (argc == 4 && !writeimage(argv[3], drawsheet(images, labels, 6, 192))) {
     std::fprintf(stderr, "tessivar-texgen: cannot write %s\n", argv[3]);
     return 1;
   }

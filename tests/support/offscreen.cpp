@@ -18,6 +18,7 @@ void opencontext(int w, int h, bool stencil, bool likewindow) {
     if (w != width || h != height) FAIL() << "one offscreen size per test program";
     return;
   }
+  setofflinesoftware(true);  // the byte-exact reference, whatever GPU the machine has
   if (!(likewindow ? openofflinewindow(w, h) : openoffscreen(w, h, stencil))) {
     std::fprintf(stderr, "test needs an offscreen GL context\n");
     std::abort();
