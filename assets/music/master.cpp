@@ -397,12 +397,15 @@ std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int thread
     Filter rumble;
     rumble.tune(28, 0);
     for (size_t i = 0; i < mix.frames; ++i) {
-      const float sum = track[side][i] + mix.music[side][i] + mix.lead[side][i] +
-                        mix.pads[side][i] + hall[side][i] + plate[side][i] + echoes[side][i];
+      const float sum = track[side][i] + mix.hits[side][i] + mix.music[side][i] +
+                        mix.lead[side][i] + mix.pads[side][i] + hall[side][i] + plate[side][i] +
+                        echoes[side][i];
       track[side][i] = rumble.highpass(sum);
     }
   }
-  for (Stereo* bus : {&mix.music, &mix.lead, &mix.pads, &hall, &plate, &echoes}) release(*bus);
+  for (Stereo* bus : {&mix.hits, &mix.music, &mix.lead, &mix.pads, &hall, &plate, &echoes}) {
+    release(*bus);
+  }
   equalise(track);
   const float level = loudesttarget / loudestrms(track, 3.0);
   scale(track, level);

@@ -74,9 +74,9 @@ const std::vector<Kit> kits = {
      "..x...x...x...xx", "", ""},
     // E: four on the floor with a pickup; F, G: fills; H: the beat stops after three beats.
     {"X...X...X...X.X.", "", "", "x.o.x.o.x.o.x.o.", "", "", ""},
-    {"X...X...X.....x.", "....X...g.xoXxXX", "....X...........", "xoxoxoxo........", "", "", ""},
+    {"X...X...X.....x.", "....X...g.xoXxX.", "....X...........", "xoxoxoxo........", "", "", ""},
     {"X...X...X.......", "....X...........", "....X...........", "xoxoxoxo........", "", "",
-     "........XxXxXxXx"},
+     "........XxXxXx.."},
     {"X...X...X.......", "", "....X...........", "xoxoxoxoxoxo....", "", "", ""},
     // I, J: half time; K, L: four on the floor; M: one kick.
     {"X.......X.......", "", "", "..x...x...x...x.", "", "", ""},
@@ -189,10 +189,10 @@ void worms1(Notes& notes, Noise& noise) {
   hit(notes, at(33), 0.95f);
   const Harmony waiting = {{33, 4, &Dm}, {37, 2, &Eb}, {39, 2, &A}};
   const Harmony approach = {{41, 2, &Bb}, {43, 2, &Gm}, {45, 2, &Eb}, {47, 2, &A}};
-  pads(notes, waiting, 0.5f, 0.35f, 1.0f);
+  pads(notes, waiting, 0.42f, 0.6f, 1.0f);
   pads(notes, approach, 0.45f, 0.45f);
-  bassline(notes, {{33, 4, &Dm}}, drone, 0.55f, 0.1f);
-  bassline(notes, {{37, 2, &Eb}, {39, 2, &A}}, offbeats, 0.65f, 0.25f);
+  bassline(notes, {{33, 4, &Dm}}, drone, 0.42f, 0.1f);
+  bassline(notes, {{37, 2, &Eb}, {39, 2, &A}}, offbeats, 0.5f, 0.25f);
   bassline(notes, approach, ".rr.r-.fr-.or-.a", 0.8f, 0.4f);
   for (int bar = 33; bar < 37; ++bar) {
     add(notes, at(bar), 0.5, Voice::tom, 33, 0.6f);
@@ -241,7 +241,7 @@ void worms2(Notes& notes, Noise& noise) {
   groove(notes, noise, 49, "PQPFPQPG", kits, 0.76f);
   groove(notes, noise, 57, "RSRF", kits, 0.76f);
   groove(notes, noise, 61, "TUTV", kits, 0.85f);
-  hit(notes, at(57), 0.9f);
+  hit(notes, at(57), 1.0f);
   add(notes, at(61), 2.0, Voice::crash, 60, 0.6f);
   add(notes, at(61), 1.0, Voice::impact, 24, 0.45f);
   // Zaps where feelers shoot: one every other bar, more after the flash.
@@ -260,7 +260,7 @@ void dive(Notes& notes) {
   hit(notes, at(65), 1.0f, 22);
   const Harmony harmony = {{65, 2, &Bb}, {67, 2, &Gm}};
   pads(notes, harmony, 0.45f, 0.3f);
-  bassline(notes, harmony, "r" + std::string(31, '-'), 0.45f, 0.12f);
+  bassline(notes, harmony, "r" + std::string(31, '-'), 0.3f, 0.12f);
   for (int bar = 65; bar < 69; ++bar) add(notes, at(bar), 0.5, Voice::tom, 33, 0.4f);
   notes.push_back(Note{112.8, 5.5, Voice::dive, 74, 0.55f, 0, 0.6f, 0.4f, 1.0f});
   swell(notes, Voice::staticnoise, 113.0, 117.0, 2.5f, 1.5f, 0.3f, 60, 0.9f);

@@ -10,7 +10,7 @@
 namespace musicgen {
 
 Mix::Mix(size_t length, bool withstems) : frames(length) {
-  for (Stereo* bus : {&drums, &music, &lead, &pads, &reverb, &plate, &echo}) {
+  for (Stereo* bus : {&drums, &hits, &music, &lead, &pads, &reverb, &plate, &echo}) {
     for (auto& channel : *bus) channel.assign(frames, 0.0f);
   }
   if (withstems) stems.assign(groups, Stereo{std::vector<float>(frames), std::vector<float>(frames)});
@@ -35,7 +35,7 @@ const char* groupname(int group) {
 
 namespace {
 
-enum class Bus { drums, music, lead, pads };
+enum class Bus { drums, hits, music, lead, pads };
 
 struct Routing {
   Bus bus;
@@ -48,7 +48,7 @@ struct Routing {
 
 // The kick and the heartbeat tom are shelved a little down below shelffrequency, so that the
 // bass's roots carry the low end of each chord.
-constexpr float lowbus = 0.75f;
+constexpr float lowbus = 0.5f;
 
 Routing routing(Voice voice) {
   switch (voice) {
@@ -58,10 +58,10 @@ Routing routing(Voice voice) {
     case Voice::hat: return {Bus::drums, 0.2f, 0.04f, 0, 0};
     case Voice::openhat: return {Bus::drums, 0.15f, 0.08f, 0, 0};
     case Voice::ride: return {Bus::drums, 0.15f, 0.1f, 0, 0};
-    case Voice::crash: return {Bus::drums, 0.14f, 0.25f, 0, 0};
-    case Voice::impact: return {Bus::drums, 0.7f, 0.35f, 0, 0};
+    case Voice::crash: return {Bus::hits, 0.14f, 0.25f, 0, 0};
+    case Voice::impact: return {Bus::hits, 0.7f, 0.35f, 0, 0};
     case Voice::tom: return {Bus::drums, 0.5f, 0.25f, 0, 0.1f, lowbus};
-    case Voice::bass: return {Bus::music, 0.36f, 0, 0, 0};
+    case Voice::bass: return {Bus::music, 0.45f, 0, 0, 0};
     case Voice::pad: return {Bus::pads, 0.22f, 0.3f, 0, 0.05f};
     case Voice::strings: return {Bus::pads, 0.2f, 0.4f, 0, 0.05f};
     case Voice::supersaw: return {Bus::pads, 0.18f, 0.3f, 0, 0.05f};
@@ -104,7 +104,7 @@ void kick(const Note& note, Writer& out) {
   for (size_t n = 0; n < samples(length); ++n) {
     const float t = seconds(n);
     const float f = tail + 160.0f * std::exp(-t / 0.02f);
-    const float b = body.sine(f / samplerate) * std::exp(-t / 0.15f) * declick(t, 0.0008f);
+    const float b = body.sine(f / samplerate) * std::exp(-t / 0.1f) * declick(t, 0.0008f);
     const float c = click.lowpass(noise.next()) * std::exp(-t / 0.003f) * 0.5f;
     const float fade = t > length - 0.06f ? (length - t) / 0.06f : 1.0f;
     if (!out.put(n, std::tanh(1.5f * (b + c)) * fade)) return;
@@ -176,7 +176,7 @@ void impact(const Note& note, Writer& out) {
       lr.tune(cutoff, 0.1f);
     }
     const float f = base * (1.0f + 1.2f * std::exp(-t / 0.12f));
-    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.65f) * declick(t, 0.001f);
+    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.5f) * declick(t, 0.001f);
     const float env = 0.7f * std::exp(-t / 0.3f) * declick(t, 0.001f);
     const float fade = t > 2.8f ? (3.0f - t) / 0.2f : 1.0f;
     const float l = std::tanh(1.4f * (b + ll.lowpass(left.next()) * env)) * fade;
@@ -347,7 +347,7 @@ Sounding rendernote(const Note& note, size_t frames) {
 
 void mixin(const Note& note, const Sounding& sound, Mix& mix) {
   const Routing route = routing(note.voice);
-  Stereo* buses[] = {&mix.drums, &mix.music, &mix.lead, &mix.pads};
+  Stereo* buses[] = {&mix.drums, &mix.hits, &mix.music, &mix.lead, &mix.pads};
   Stereo& dry = *buses[static_cast<int>(route.bus)];
   for (size_t n = 0; n < sound.left.size(); ++n) {
     const size_t i = sound.start + n;

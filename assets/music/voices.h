@@ -10,13 +10,14 @@ namespace musicgen {
 
 using Stereo = std::array<std::vector<float>, 2>;
 
-// Drums stay dry of the sidechain; the music bus (bass, arpeggio, bells) is ducked under the
+// Drums stay dry of the sidechain, their transients rounded off; the flashes' hits and crashes
+// pass untouched; the music bus (bass, arpeggio, bells) is ducked under the
 // kick, the pads a little less and the lead hardly at all; the pads get a chorus; the hall, the
 // lead's plate and the echo are effect sends.
 struct Mix {
   explicit Mix(size_t frames, bool stems = false);
   size_t frames;
-  Stereo drums, music, lead, pads, reverb, plate, echo;
+  Stereo drums, hits, music, lead, pads, reverb, plate, echo;
   // Each instrument group's dry sound, for inspection; empty unless asked for.
   std::vector<Stereo> stems;
 };
