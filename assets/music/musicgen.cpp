@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -55,15 +56,21 @@ void rendermix(const std::vector<musicgen::Note>& notes, musicgen::Mix& mix, int
   }
 }
 
+// The note list in time order, one note a line.
 bool writenotes(const std::vector<musicgen::Note>& notes, const char* path) {
-  std::FILE* file = std::fopen(path, "w");
-  if (!file) return false;
-  std::fprintf(file, "# seconds\tvoice\tpitch\tvelocity\n");
-  for (const musicgen::Note& n : notes) {
-    std::fprintf(file, "%.4f\t%s\t%.2f\t%.3f\n", n.time, musicgen::voicename(n.voice), n.pitch,
-                 n.velocity);
+  std::vector<musicgen::Note> sorted = notes;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.time < b.time; });
+  std::string text = "# seconds\tvoice\tpitch\tvelocity\n";
+  char line[96];
+  for (const musicgen::Note& n : sorted) {
+    std::snprintf(line, sizeof line, "%.4f\t%s\t%.2f\t%.3f\n", n.time,
+                  musicgen::voicename(n.voice), n.pitch, n.velocity);
+    text += line;
   }
-  return std::fclose(file) == 0;
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return static_cast<bool>(out.flush());
 }
 
 bool writestems(const std::vector<musicgen::Stereo>& stems, float gain, const std::string& folder) {
