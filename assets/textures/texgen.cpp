@@ -118,13 +118,14 @@ Vec3 warpvector(Vec3 p, int octaves, std::uint32_t seed, int period = 0) {
 
 // ---- sprites ---------------------------------------------------------------------------------
 
-// A snow flake: a warm white core wide enough to carry light when the flake is only a few pixels
-// across, in a cool halo.
+// A snow flake: a smooth warm core that never reaches white, so it carries light when the flake
+// is a few pixels across without a flat plateau when it is large, in a short cool halo that is
+// gone by 40 % of the radius, so thousands of flakes stay flakes instead of summing into fog.
 Colour snowflake(float u, float v) {
   const float r = std::hypot(u, v);
-  const Colour core = Colour{1.0f, 0.95f, 0.86f} * bump(r, 0.24f);
-  const Colour halo = Colour{0.62f, 0.74f, 0.95f} * (0.5f * bump(r, 0.5f));
-  return (core + halo) * spritewindow(r, 0.66f, 0.94f);
+  const Colour core = Colour{1.0f, 0.88f, 0.7f} * (0.92f * bump(r, 0.17f));
+  const Colour halo = Colour{0.5f, 0.66f, 0.95f} * (0.34f * bump(r, 0.22f));
+  return (core + halo) * spritewindow(r, 0.24f, 0.4f);
 }
 
 Image drawsnowa() { return drawsprite(64, 4, snowflake); }
@@ -135,6 +136,8 @@ struct CellLook {
   Colour tint, inner;
   float radius, rim, fill, seedoffset;
   std::uint32_t seed;
+  float hollow;  // how much of the fill is left at the very middle
+  float glow;    // the faint halo outside the membrane
 };
 
 Colour cell(float u, float v, const CellLook& look) {
@@ -143,33 +146,38 @@ Colour cell(float u, float v, const CellLook& look) {
   const float outline = look.radius + 0.035f * std::sin(5 * angle + look.seedoffset) +
                         0.02f * std::sin(9 * angle + 2 * look.seedoffset);
   const float membrane = bump(r - outline, look.rim);
-  const float outerglow = 0.22f * bump((r - outline), 0.18f);
+  const float outerglow = look.glow * bump((r - outline), 0.18f);
   const float inside = 1 - smoothstep(outline - 0.1f, outline, r);
   const float grain = 0.5f + 0.5f * fbm({u * 4.5f, v * 4.5f, look.seedoffset}, 4, look.seed);
   const float nr = std::hypot(u - 0.14f, v + 0.1f);
   const float nucleus = bump((nr - 0.13f), 0.06f) + 0.5f * bump(nr, 0.08f);
-  const Colour core = look.inner * (inside * look.fill * (0.16f + 0.22f * grain + 0.35f * nucleus));
+  // The fill fades toward the middle: where many copies share a centre, the rims carry the light
+  // and the middle stays dark instead of burning white.
+  const float hollow = look.hollow + (1 - look.hollow) * smoothstep(0.1f, 0.55f, r);
+  const Colour core =
+      look.inner * (inside * look.fill * hollow * (0.16f + 0.22f * grain + 0.35f * nucleus));
   return (look.tint * (membrane + outerglow) + core) * spritewindow(r);
 }
 
 Image drawcella() {
-  const CellLook look{{0.55f, 1.0f, 0.88f}, {0.35f, 0.75f, 0.8f}, 0.6f, 0.07f, 1.5f, 0.7f, 11};
+  const CellLook look{{0.55f, 1.0f, 0.88f}, {0.35f, 0.75f, 0.8f}, 0.6f, 0.045f, 1.1f, 0.7f, 11, 0.1f, 0.12f};
   return drawsprite(64, 4, [&](float u, float v) { return cell(u, v, look); });
 }
 
-// A cell of the clusters, a hundred copies deep: a crisp thin membrane around an almost black
-// inside, so that stacked copies stay lace instead of fog, and a small dim nucleus.
+// A cell of the clusters, a hundred copies deep: a crisp thin bright membrane with hardly any glow
+// around an almost black inside, so that stacked copies stay lace instead of lavender fog, and a
+// soft dim nucleus.
 Image drawcellc() {
   return drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
     const float outline =
         0.6f + 0.03f * std::sin(5 * angle + 2.1f) + 0.018f * std::sin(9 * angle + 4.2f);
-    const float membrane = bump(r - outline, 0.05f) + 0.15f * bump(r - outline, 0.1f);
+    const float membrane = 1.2f * bump(r - outline, 0.05f) + 0.06f * bump(r - outline, 0.1f);
     const float inside = 1 - smoothstep(outline - 0.12f, outline - 0.02f, r);
     const float grain = 0.5f + 0.5f * fbm({u * 5, v * 5, 2.1f}, 3, 23);
     const float nr = std::hypot(u - 0.12f, v + 0.08f);
-    const float nucleus = 0.35f * bump(nr - 0.08f, 0.025f) + 0.12f * bump(nr, 0.05f);
+    const float nucleus = 0.14f * bump(nr, 0.06f);
     // The membrane's crest runs almost white: the copies add the square of each texel, so the
     // crest carries the light and the violet flanks the colour.
     const Colour rim =
@@ -182,7 +190,7 @@ Image drawcellc() {
 
 // A cell fringed with short cilia, in amber.
 Image drawcelle() {
-  const CellLook look{{1.0f, 0.82f, 0.5f}, {0.8f, 0.55f, 0.3f}, 0.52f, 0.06f, 1.0f, 3.3f, 37};
+  const CellLook look{{1.0f, 0.82f, 0.5f}, {0.8f, 0.55f, 0.3f}, 0.52f, 0.06f, 1.0f, 3.3f, 37, 1.0f, 0.22f};
   return drawsprite(64, 4, [&](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
@@ -202,28 +210,27 @@ Image drawcelld() {
   });
 }
 
-// A segment of the worm: a saturated amber rim with seven hot beads on it, a fainter inner fold
-// with five more, and a dark middle. Turned at random and piled two hundred deep, the rims read as
-// ridged skin and the beads as glints, where a filled blob would average into fuzz.
+// A segment of the worm: a bright saturated amber rim with seven small beads on it, a faint bare
+// inner fold and a dark middle. Turned at random and piled two hundred deep, the rims read as
+// ridged skin and the few beads as glints, where more or bigger beads would spot it like a sponge.
 Image drawworma() {
   return drawsprite(128, 3, [](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
-    const float rim = bump(r - 0.6f, 0.045f) + 0.45f * bump(r - 0.38f, 0.035f);
-    const float beads = std::pow(std::fabs(std::cos(angle * 3.5f)), 30.0f) * bump(r - 0.6f, 0.06f) +
-                        0.7f * std::pow(std::fabs(std::cos(angle * 2.5f + 0.9f)), 30.0f) *
-                            bump(r - 0.38f, 0.05f);
-    const Colour skin = Colour{1.0f, 0.5f, 0.16f} * rim + Colour{1.0f, 0.92f, 0.7f} * beads;
+    const float rim = 1.4f * bump(r - 0.6f, 0.045f) + 0.45f * bump(r - 0.38f, 0.035f);
+    const float beads = std::pow(std::fabs(std::cos(angle * 3.5f)), 50.0f) * bump(r - 0.6f, 0.045f);
+    const Colour skin = Colour{1.0f, 0.5f, 0.16f} * rim + Colour{1.0f, 0.85f, 0.55f} * beads;
     return skin * spritewindow(r, 0.72f, 0.92f);
   });
 }
 
-// A particle of the growth: round, a small white-hot core in a cold teal halo.
+// A particle of the growth: round, a wide hot core of saturated teal in a cold blue halo, bright
+// enough to read as a spark when it is only a few pixels across.
 Image drawsplatb() {
   return drawsprite(32, 6, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const Colour core = Colour{0.85f, 1.0f, 1.0f} * bump(r, 0.16f);
-    const Colour halo = Colour{0.25f, 0.7f, 0.95f} * (0.45f * bump(r, 0.42f));
+    const Colour core = Colour{0.4f, 1.0f, 0.88f} * bump(r, 0.24f);
+    const Colour halo = Colour{0.08f, 0.55f, 1.0f} * (0.45f * bump(r, 0.42f));
     return (core + halo) * spritewindow(r, 0.7f, 0.95f);
   });
 }
@@ -247,15 +254,18 @@ Colour aurora(Vec3 d) {
   return colour * (0.95f * foot * rise * (0.25f + 1.2f * streaks) * folds);
 }
 
-// The night sky inside the dome: deep blue at the zenith, a glow along the horizon that carries
-// on below it (the dome's lower half shows past the far edge of the floor), a band of nebula
+// The night sky inside the dome: deep blue at the zenith, a glow above the horizon that sinks to
+// near black at the horizon itself and below it (the dome's lower half shows past the far edge of
+// the floor), a band of nebula
 // clouds with dark lanes arching across, and the aurora.
 Colour skycolour(Vec3 d) {
   const Colour zenith{0.02f, 0.03f, 0.1f}, horizon{0.06f, 0.09f, 0.24f};
   const float up = std::pow(smoothstep(0.15f, 0.95f, d.y), 0.6f);
   const float glow = std::exp(-std::fabs(d.y - 0.15f) / 0.35f);
   const float below = 0.2f + 0.8f * smoothstep(-0.35f, 0.05f, d.y);
-  const Colour base = mixcolour(horizon, zenith, up) * ((0.55f + 0.45f * glow) * below);
+  // Just above the horizon the sky sinks to the floor's far tone, so the floor's edge dissolves.
+  const float settle = 0.3f + 0.7f * smoothstep(0.02f, 0.34f, d.y);
+  const Colour base = mixcolour(horizon, zenith, up) * ((0.55f + 0.45f * glow) * below * settle);
 
   const Vec3 bandnormal{0.38f, 0.52f, 0.76f};
   const float across = dot(d, bandnormal) / length(bandnormal);
@@ -311,8 +321,9 @@ Image drawbga() {
       size, [](int x, int y) { return tissuecolour((x + 0.5f) / size, (y + 0.5f) / size); });
 }
 
-// Frozen ground that repeats on both axes: small plates of blue ice split by bright frosted
-// cracks, with faint drifts of snow. All noise is periodic with the image, so the four repeats
+// Frozen ground that repeats on both axes: small plates of deep blue-black ice split by thin bright
+// frosted cracks, with faint dark drifts of snow; even where the light falls the plates stay dark,
+// so the floor melts into the night at its far edge. All noise is periodic with the image, so the four repeats
 // join invisibly; the plates are many and alike and the warp gentle, so no single crack stands
 // out to repeat across the floor.
 Colour groundcolour(float x, float y) {
@@ -321,19 +332,17 @@ Colour groundcolour(float x, float y) {
   const float wx = x + warp.x, wy = y + warp.y;
   const Cells plates = cellnoise2(wx * platecells, wy * platecells, 92, platecells, platecells);
   const Cells fine = cellnoise2(wx * finecells, wy * finecells, 93, finecells, finecells);
-  const float crack = 1 - smoothstep(0.0f, 0.05f, plates.f2 - plates.f1);
-  const float finecrack = 1 - smoothstep(0.0f, 0.06f, fine.f2 - fine.f1);
-  const float platecentre = smoothstep(0.0f, 0.3f, plates.f2 - plates.f1);
-  const float tone = 0.85f + 0.25f * hashunit(hashmix(plates.id));
+  const float crack = 1 - smoothstep(0.0f, 0.022f, plates.f2 - plates.f1);
+  const float finecrack = 1 - smoothstep(0.0f, 0.03f, fine.f2 - fine.f1);
+  const float tone = 0.8f + 0.35f * hashunit(hashmix(plates.id));
   const float mottle = fbm({x * mottleperiod, y * mottleperiod, 0.75f}, 5, 94, mottleperiod);
   const float drift =
       smoothstep(0.1f, 0.6f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
-  const Colour ice =
-      Colour{0.27f, 0.39f, 0.54f} * (tone * (0.78f + 0.22f * platecentre) * (0.9f + 0.3f * mottle));
-  const Colour frost = Colour{0.8f, 0.9f, 1.0f};
-  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.4f * finecrack), frost, 0.9f * crack);
-  const Colour snow = Colour{0.68f, 0.74f, 0.82f} * (0.92f + 0.12f * mottle);
-  return mixcolour(cracked, snow, drift * 0.45f);
+  const Colour ice = Colour{0.035f, 0.06f, 0.14f} * (tone * (0.85f + 0.3f * mottle));
+  const Colour frost = Colour{0.7f, 0.85f, 1.0f};
+  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.25f * finecrack), frost, 0.85f * crack);
+  const Colour snow = Colour{0.12f, 0.16f, 0.26f} * (0.92f + 0.12f * mottle);
+  return mixcolour(cracked, snow, drift * 0.35f);
 }
 Image drawfloorb() {
   constexpr int size = 512;
