@@ -52,9 +52,12 @@ double truepeakdb(const std::vector<int16_t>& pcm) {
   return 20 * std::log10(peak / 32768.0);
 }
 
-double loudness(const std::vector<int16_t>& pcm) {
-  return musicgen::integratedloudness(pcm.size() / 2, rate, [&](int side, size_t i) {
-    return pcm[2 * i + side] / 32768.0;
+// Gated loudness in LUFS of the whole track or of the stretch from `from` to `to` seconds.
+double loudness(const std::vector<int16_t>& pcm, double from = 0, double to = 1e9) {
+  const size_t first = static_cast<size_t>(from * rate);
+  const size_t frames = std::min(pcm.size() / 2, static_cast<size_t>(to * rate)) - first;
+  return musicgen::integratedloudness(frames, rate, [&](int side, size_t i) {
+    return pcm[2 * (first + i) + side] / 32768.0;
   });
 }
 
@@ -108,6 +111,12 @@ TEST_F(MusicgenTest, EnergyChangesWhereTheScoreCuts) {
   EXPECT_LT(level(decoded, 115.5, 118.3), level(decoded, 104.6, 111.4) - 6.0);
   EXPECT_GT(level(decoded, 124.0, 132.0), level(decoded, 115.5, 118.3) + 6.0);
   EXPECT_LT(level(decoded, 132.1, 134.6), level(decoded, 134.7, 136.0) - 6.0);
+  // The burst is the peak of the piece: clearly louder than every section with a beat.
+  const double climax = loudness(decoded, 138.849, 145.7);
+  for (const auto& [from, to] : {std::pair{29.135, 56.55}, {56.55, 83.992}, {83.992, 111.407},
+                                 {118.345, 134.649}}) {
+    EXPECT_GT(climax, loudness(decoded, from, to) + 1.0) << "the section from " << from << " s";
+  }
 }
 
 TEST_F(MusicgenTest, HitsLandOnTheWhiteFlashes) {

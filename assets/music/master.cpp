@@ -24,13 +24,14 @@ constexpr double silentfrom = 157.6;
 
 size_t frameat(double seconds) { return static_cast<size_t>(seconds * samplerate); }
 
-// The pads and bass duck under every kick and hit, so the beat pumps and stays clear.
-void sidechain(Stereo& music, const std::vector<Note>& notes) {
-  std::vector<float> gain(music[0].size(), 1.0f);
+// The ducking under every kick and hit, as a gain per frame: `kickdepth` of the gain goes at a
+// full-strength kick, more at a hit.
+std::vector<float> ducking(size_t frames, const std::vector<Note>& notes, float kickdepth) {
+  std::vector<float> gain(frames, 1.0f);
   for (const Note& note : notes) {
     const bool kick = note.voice == Voice::kick;
     if (!kick && note.voice != Voice::impact) continue;
-    const float depth = (kick ? 0.45f : 0.7f) * note.velocity;
+    const float depth = (kick ? kickdepth : 1.6f * kickdepth) * note.velocity;
     const float recover = kick ? 0.1f : 0.35f;
     const size_t start = frameat(note.time);
     for (size_t n = 0; n < frameat(6 * recover) && start + n < gain.size(); ++n) {
@@ -40,8 +41,44 @@ void sidechain(Stereo& music, const std::vector<Note>& notes) {
       gain[start + n] = std::min(gain[start + n], g);
     }
   }
-  for (auto& channel : music) {
+  return gain;
+}
+
+void sidechain(Stereo& bus, const std::vector<Note>& notes, float kickdepth) {
+  const std::vector<float> gain = ducking(bus[0].size(), notes, kickdepth);
+  for (auto& channel : bus) {
     for (size_t i = 0; i < channel.size(); ++i) channel[i] *= gain[i];
+  }
+}
+
+// Rounds off the tops of the drums' transients, so that the limiter has less to take from the
+// sustained parts of the mix under them.
+void softclip(Stereo& bus) {
+  constexpr float knee = 0.22f;
+  for (auto& channel : bus) {
+    for (float& v : channel) v = knee * std::tanh(v / knee);
+  }
+}
+
+// Two delayed copies a side, their delays wandering slowly against each other, over the dry pads.
+void chorus(Stereo& bus) {
+  constexpr float base = 0.012f * samplerate, depth = 0.004f * samplerate;
+  const size_t frames = bus[0].size();
+  const size_t reach = static_cast<size_t>(base + depth) + 2;
+  for (int side = 0; side < 2; ++side) {
+    const std::vector<float> dry = bus[side];
+    for (size_t i = reach; i < frames; ++i) {
+      const float t = static_cast<float>(i) / samplerate;
+      float wet = 0;
+      for (int tap = 0; tap < 2; ++tap) {
+        const float rate = tap ? 0.31f : 0.19f;
+        const float delay = base + depth * std::sin(2.0f * pi * rate * t + side * 1.7f + tap * 2.9f);
+        const size_t whole = static_cast<size_t>(delay);
+        const float frac = delay - static_cast<float>(whole);
+        wet += dry[i - whole] * (1.0f - frac) + dry[i - whole - 1] * frac;
+      }
+      bus[side][i] = 0.7f * dry[i] + 0.35f * wet;
+    }
   }
 }
 
@@ -77,26 +114,37 @@ class Allpass {
   size_t at = 0;
 };
 
-// A large, soft hall: parallel damped combs into series all-passes, the right side's lines a
-// little longer than the left's for width. One side (0 left, 1 right) into `wet`.
-void reverb(const Stereo& send, size_t side, std::vector<float>& wet) {
-  const size_t combs[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+// A room: parallel damped combs into series all-passes, the right side's lines a little longer
+// than the left's for width. One side (0 left, 1 right) into `wet`.
+struct Room {
+  std::array<size_t, 8> combs;
+  float feedback, damp, level;
+  size_t predelay;
+  float lowcut;
+};
+// The hall rings about 1.5 s after a 30 ms pre-delay; the plate is short, bright and close.
+constexpr Room hallroom{{1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617}, 0.865f, 0.3f, 0.045f,
+                        samplerate * 3 / 100, 220};
+constexpr Room plateroom{{331, 427, 523, 607, 701, 787, 877, 953}, 0.8f, 0.12f, 0.05f,
+                         samplerate / 200, 400};
+
+void reverb(const Stereo& send, size_t side, const Room& room, std::vector<float>& wet) {
   const size_t allpasses[4] = {556, 441, 341, 225};
   constexpr size_t spread = 23;
-  constexpr size_t predelay = samplerate / 50;
   const size_t frames = send[0].size();
   wet.assign(frames, 0.0f);
   std::vector<Comb> bank;
   std::vector<Allpass> chain;
-  for (size_t length : combs) bank.emplace_back(length + side * spread);
+  for (size_t length : room.combs) bank.emplace_back(length + side * spread);
   for (size_t length : allpasses) chain.emplace_back(length + side * spread);
   Filter thin;
-  thin.tune(220, 0);
+  thin.tune(room.lowcut, 0);
   for (size_t i = 0; i < frames; ++i) {
-    const float in = i >= predelay ? 0.5f * (send[0][i - predelay] + send[1][i - predelay]) : 0;
-    const float x = thin.highpass(in) * 0.03f;
+    const size_t from = i - room.predelay;
+    const float in = i >= room.predelay ? 0.5f * (send[0][from] + send[1][from]) : 0;
+    const float x = thin.highpass(in) * room.level;
     float out = 0;
-    for (Comb& comb : bank) out += comb.process(x, 0.93f, 0.3f);
+    for (Comb& comb : bank) out += comb.process(x, room.feedback, room.damp);
     for (Allpass& pass : chain) out = pass.process(out);
     wet[i] = out;
   }
@@ -150,20 +198,14 @@ float loudestrms(const Stereo& track, double window) {
   return static_cast<float>(std::sqrt(loudest));
 }
 
-// Tone of the finished mix: a slight low shelf under the shelved kick and bass (the hits' booms
-// stay full), a high shelf that gives the hats and the top of the lead some air.
-constexpr float lowshelf = 140.0f, lowshelfgain = 0.85f;     // about -1.4 dB below it
-constexpr float highshelf = 4500.0f, highshelfgain = 1.35f;  // about +2.6 dB above it
+// Tone of the finished mix: a gentle high shelf that gives the top of the lead some air.
+constexpr float highshelf = 4500.0f, highshelfgain = 1.12f;  // about +1 dB above it
 
 void equalise(Stereo& track) {
   for (auto& channel : track) {
-    Filter low, high;
-    low.tune(lowshelf, 0);
+    Filter high;
     high.tune(highshelf, 0);
-    for (float& v : channel) {
-      const float shelved = v + (lowshelfgain - 1.0f) * low.lowpass(v);
-      v = shelved + (highshelfgain - 1.0f) * high.highpass(shelved);
-    }
+    for (float& v : channel) v += (highshelfgain - 1.0f) * high.highpass(v);
   }
 }
 
@@ -276,7 +318,7 @@ std::vector<float> limitergain(const std::vector<float>& peaks, float drive) {
 // Drives the track into the true-peak limiter, as hard as it takes for the limiter's output to
 // meet the loudness target: one gain for the whole track and the limiter's brief dips, so the
 // contrasts between sections stay.
-void finish(Stereo& track, int threads) {
+float finish(Stereo& track, int threads) {
   const size_t frames = track[0].size();
   Stereo sides;
   parallel(2, threads, [&](size_t side) { sides[side] = truepeaks(track[side]); });
@@ -303,6 +345,7 @@ void finish(Stereo& track, int threads) {
   for (auto& channel : track) {
     for (size_t i = 0; i < frames; ++i) channel[i] *= gains[i];
   }
+  return static_cast<float>(std::pow(10.0, drivedb / 20.0));
 }
 
 void fadeout(Stereo& track) {
@@ -328,16 +371,25 @@ std::vector<int16_t> quantise(const Stereo& track) {
 
 }  // namespace
 
-std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads) {
-  // The hall's two sides, the echo and the ducking of the music bus are independent of each other.
-  Stereo hall, echoes;
-  parallel(4, threads, [&](size_t task) {
-    if (task < 2) reverb(mix.reverb, task, hall[task]);
-    if (task == 2) echoes = echo(mix.echo);
-    if (task == 3) sidechain(mix.music, notes);
+std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads,
+                            float* gain) {
+  // The rooms' sides, the echo and the ducking and chorus of the buses are independent.
+  Stereo hall, plate, echoes;
+  parallel(8, threads, [&](size_t task) {
+    if (task < 2) reverb(mix.reverb, task, hallroom, hall[task]);
+    if (task == 2 || task == 3) reverb(mix.plate, task - 2, plateroom, plate[task - 2]);
+    if (task == 4) {
+      echoes = echo(mix.echo);
+      softclip(mix.drums);
+    }
+    if (task == 5) sidechain(mix.music, notes, 0.32f);
+    if (task == 6) sidechain(mix.lead, notes, 0.1f);
+    if (task == 7) {
+      chorus(mix.pads);
+      sidechain(mix.pads, notes, 0.22f);
+    }
   });
-  release(mix.reverb);
-  release(mix.echo);
+  for (Stereo* bus : {&mix.reverb, &mix.plate, &mix.echo}) release(*bus);
   crossfeed(hall);
   // The sum goes into the drum bus's memory; the other buses are let go as soon as they are in.
   Stereo track = std::move(mix.drums);
@@ -345,18 +397,23 @@ std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int thread
     Filter rumble;
     rumble.tune(28, 0);
     for (size_t i = 0; i < mix.frames; ++i) {
-      const float sum = track[side][i] + mix.music[side][i] + hall[side][i] + echoes[side][i];
+      const float sum = track[side][i] + mix.hits[side][i] + mix.music[side][i] +
+                        mix.lead[side][i] + mix.pads[side][i] + hall[side][i] + plate[side][i] +
+                        echoes[side][i];
       track[side][i] = rumble.highpass(sum);
     }
   }
-  release(mix.music);
-  release(hall);
-  release(echoes);
+  for (Stereo* bus : {&mix.hits, &mix.music, &mix.lead, &mix.pads, &hall, &plate, &echoes}) {
+    release(*bus);
+  }
   equalise(track);
-  scale(track, loudesttarget / loudestrms(track, 3.0));
-  compress(track, 0.7f * loudesttarget);
+  const float level = loudesttarget / loudestrms(track, 3.0);
+  scale(track, level);
+  // Only the surges above the loudest stretch are held back, so that the climax keeps its lift.
+  compress(track, 1.6f * loudesttarget);
   fadeout(track);
-  finish(track, threads);
+  const float drive = finish(track, threads);
+  if (gain) *gain = level * drive;
   return quantise(track);
 }
 

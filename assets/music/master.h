@@ -9,6 +9,8 @@
 namespace musicgen {
 
 // Interleaved left/right samples, mix.frames frames; the same samples on any number of threads.
-std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads);
+// `gain`, if given, receives the level the mix was brought up by before the limiter.
+std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int threads,
+                            float* gain = nullptr);
 
 }  // namespace musicgen

@@ -1,11 +1,15 @@
 // tessivar-musicgen: composes and renders the demo's soundtrack and encodes it as MP3.
-//   tessivar-musicgen OUTPUT.mp3 [--wav RENDER.wav] [--threads N]
+//   tessivar-musicgen OUTPUT.mp3 [--wav RENDER.wav] [--threads N] [--stems DIR] [--notes FILE]
+// --stems writes each instrument group's dry sound as DIR/GROUP.wav, at the level the master
+// brought the whole mix up by; --notes lists every note: seconds, voice, MIDI pitch, velocity.
 // The same source always gives the same file, however many threads render it: all noise comes
 // from fixed seeds, and every sum is formed in the same order.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -53,17 +57,42 @@ void rendermix(const std::vector<musicgen::Note>& notes, musicgen::Mix& mix, int
   }
 }
 
-std::vector<int16_t> render(int threads) {
-  using namespace musicgen;
-  const std::vector<Note> notes = compose();
-  Mix mix(static_cast<size_t>(piecelength * samplerate));
-  rendermix(notes, mix, threads);
-  return master(mix, notes, threads);
+// The note list in time order, one note a line.
+bool writenotes(const std::vector<musicgen::Note>& notes, const char* path) {
+  std::vector<musicgen::Note> sorted = notes;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.time < b.time; });
+  std::string text = "# seconds\tvoice\tpitch\tvelocity\n";
+  char line[96];
+  for (const musicgen::Note& n : sorted) {
+    std::snprintf(line, sizeof line, "%.4f\t%s\t%.2f\t%.3f\n", n.time,
+                  musicgen::voicename(n.voice), n.pitch, n.velocity);
+    text += line;
+  }
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return static_cast<bool>(out.flush());
+}
+
+bool writestems(const std::vector<musicgen::Stereo>& stems, float gain, const std::string& folder) {
+  for (int group = 0; group < musicgen::groups; ++group) {
+    const musicgen::Stereo& stem = stems[group];
+    std::vector<int16_t> pcm(2 * stem[0].size());
+    for (size_t i = 0; i < pcm.size(); ++i) {
+      const float v = std::clamp(stem[i % 2][i / 2] * gain, -1.0f, 1.0f);
+      pcm[i] = static_cast<int16_t>(std::lrint(v * 32767.0f));
+    }
+    const std::string path = folder + "/" + musicgen::groupname(group) + ".wav";
+    if (!musicgen::writewav(pcm, path)) return false;
+  }
+  return true;
 }
 
 struct Options {
   const char* output = nullptr;
   const char* wav = nullptr;
+  const char* stems = nullptr;
+  const char* notes = nullptr;
   // Never fewer than two, so that the build itself always shows that threads change nothing.
   int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 16u));
 };
@@ -73,6 +102,10 @@ bool parse(int argc, char** argv, Options& options) {
     const bool hasvalue = i + 1 < argc;
     if (std::strcmp(argv[i], "--wav") == 0 && hasvalue) {
       options.wav = argv[++i];
+    } else if (std::strcmp(argv[i], "--stems") == 0 && hasvalue) {
+      options.stems = argv[++i];
+    } else if (std::strcmp(argv[i], "--notes") == 0 && hasvalue) {
+      options.notes = argv[++i];
     } else if (std::strcmp(argv[i], "--threads") == 0 && hasvalue) {
       char* end = nullptr;
       const long n = std::strtol(argv[++i], &end, 10);
@@ -94,11 +127,27 @@ int main(int argc, char** argv) {
   if (askedversion(argc, argv)) return printversion("tessivar-musicgen");
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s OUTPUT.mp3 [--wav RENDER.wav] [--threads N]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s OUTPUT.mp3 [--wav RENDER.wav] [--threads N] [--stems DIR] "
+                 "[--notes FILE]\n",
+                 argv[0]);
     return 2;
   }
   flushdenormals();
-  const std::vector<int16_t> pcm = render(options.threads);
+  using namespace musicgen;
+  const std::vector<Note> notes = compose();
+  if (options.notes && !writenotes(notes, options.notes)) {
+    std::fprintf(stderr, "tessivar-musicgen: cannot write %s\n", options.notes);
+    return 1;
+  }
+  Mix mix(static_cast<size_t>(piecelength * samplerate), options.stems != nullptr);
+  rendermix(notes, mix, options.threads);
+  float gain = 1;
+  const std::vector<int16_t> pcm = master(mix, notes, options.threads, &gain);
+  if (options.stems && !writestems(mix.stems, gain, options.stems)) {
+    std::fprintf(stderr, "tessivar-musicgen: cannot write the stems into %s\n", options.stems);
+    return 1;
+  }
   if (options.wav && !musicgen::writewav(pcm, options.wav)) {
     std::fprintf(stderr, "tessivar-musicgen: cannot write %s\n", options.wav);
     return 1;

@@ -14,8 +14,8 @@ constexpr double piecelength = 158.0;
 constexpr double at(double bar, double beat = 0) { return (4.0 * bar + beat) * beatseconds; }
 
 enum class Voice {
-  kick, snare, clap, hat, openhat, crash, impact, tom,  // drums and hits
-  bass, pad, strings, lead, pluck, bell,                // pitched
+  kick, snare, clap, hat, openhat, ride, crash, impact, tom,  // drums and hits
+  bass, pad, strings, supersaw, lead, counter, pluck, bell,   // pitched
   staticnoise, riser, reversecymbal, zap, dive, blip    // effects
 };
 
@@ -29,8 +29,15 @@ struct Note {
   float tone = 0.5f;    // brightness 0..1 (filter opening)
   float attack = 0;     // seconds; effect voices use it for their swell
   float release = 0;    // seconds; effect voices use it for their fade
+  float glide = 0;      // semitones the pitch starts away from `pitch` and slides in from
 };
 
 std::vector<Note> compose();
+
+// The slow filter moves over the whole piece: a factor on the brightness of the pads, strings and
+// arpeggio, from about 0.4 (closed) to 1.2 (open), moving over 8 to 16 bars at a time.
+float sweep(double time);
+
+const char* voicename(Voice voice);
 
 }  // namespace musicgen

@@ -3,100 +3,81 @@
 #include <algorithm>
 #include <cmath>
 
+#include "assets/music/instruments.h"
 #include "assets/music/synth.h"
+#include "assets/music/writer.h"
 
 namespace musicgen {
 
-Mix::Mix(size_t length) : frames(length) {
-  for (Stereo* bus : {&drums, &music, &reverb, &echo}) {
+Mix::Mix(size_t length, bool withstems) : frames(length) {
+  for (Stereo* bus : {&drums, &hits, &music, &lead, &pads, &reverb, &plate, &echo}) {
     for (auto& channel : *bus) channel.assign(frames, 0.0f);
   }
+  if (withstems) stems.assign(groups, Stereo{std::vector<float>(frames), std::vector<float>(frames)});
+}
+
+int groupof(Voice voice) {
+  switch (voice) {
+    case Voice::bass: return 1;
+    case Voice::pad: case Voice::strings: case Voice::supersaw: return 2;
+    case Voice::lead: case Voice::counter: return 3;
+    case Voice::pluck: case Voice::bell: return 4;
+    case Voice::staticnoise: case Voice::riser: case Voice::reversecymbal: case Voice::zap:
+    case Voice::dive: case Voice::blip: return 5;
+    default: return 0;
+  }
+}
+
+const char* groupname(int group) {
+  static const char* const names[groups] = {"drums", "bass", "pads", "lead", "arpeggio", "effects"};
+  return names[group];
 }
 
 namespace {
 
+enum class Bus { drums, hits, music, lead, pads };
+
 struct Routing {
-  bool drum;     // on the drum bus (not ducked)
+  Bus bus;
   float gain;
   float reverb;  // send levels
+  float plate;
   float echo;
   float lowshelf = 1.0f;  // gain below lowbusfrequency
 };
 
-// Kick, bass and the heartbeat tom share the bottom octaves: shelved down there they keep their
-// punch without burying the chords and the theme.
+// The kick and the heartbeat tom are shelved a little down below shelffrequency, so that the
+// bass's roots carry the low end of each chord.
 constexpr float lowbus = 0.5f;
-constexpr float lowbusfrequency = 140.0f;
 
 Routing routing(Voice voice) {
   switch (voice) {
-    case Voice::kick: return {true, 0.5f, 0.02f, 0, lowbus};
-    case Voice::snare: return {true, 0.4f, 0.18f, 0};
-    case Voice::clap: return {true, 0.48f, 0.22f, 0};
-    case Voice::hat: return {true, 0.36f, 0.05f, 0};
-    case Voice::openhat: return {true, 0.26f, 0.08f, 0};
-    case Voice::crash: return {true, 0.18f, 0.25f, 0};
-    case Voice::impact: return {true, 0.9f, 0.35f, 0};
-    case Voice::tom: return {true, 0.6f, 0.25f, 0.1f, lowbus};
-    case Voice::bass: return {false, 0.26f, 0, 0, lowbus};
-    case Voice::pad: return {false, 0.1f, 0.35f, 0.05f};
-    case Voice::strings: return {false, 0.12f, 0.45f, 0.05f};
-    case Voice::lead: return {false, 0.42f, 0.22f, 0.28f};
-    case Voice::pluck: return {false, 0.36f, 0.15f, 0.35f};
-    case Voice::bell: return {false, 0.18f, 0.45f, 0.35f};
-    case Voice::staticnoise: return {true, 0.16f, 0.2f, 0};
-    case Voice::riser: return {true, 0.13f, 0.3f, 0.1f};
-    case Voice::reversecymbal: return {true, 0.14f, 0.2f, 0};
-    case Voice::zap: return {false, 0.16f, 0.25f, 0.3f};
-    case Voice::dive: return {false, 0.08f, 0.5f, 0.2f};
-    case Voice::blip: return {false, 0.1f, 0.3f, 0.4f};
+    case Voice::kick: return {Bus::drums, 0.42f, 0.02f, 0, 0, lowbus};
+    case Voice::snare: return {Bus::drums, 0.3f, 0.18f, 0, 0};
+    case Voice::clap: return {Bus::drums, 0.34f, 0.2f, 0, 0};
+    case Voice::hat: return {Bus::drums, 0.2f, 0.04f, 0, 0};
+    case Voice::openhat: return {Bus::drums, 0.15f, 0.08f, 0, 0};
+    case Voice::ride: return {Bus::drums, 0.15f, 0.1f, 0, 0};
+    case Voice::crash: return {Bus::hits, 0.14f, 0.25f, 0, 0};
+    case Voice::impact: return {Bus::hits, 0.7f, 0.35f, 0, 0};
+    case Voice::tom: return {Bus::drums, 0.5f, 0.25f, 0, 0.1f, lowbus};
+    case Voice::bass: return {Bus::music, 0.45f, 0, 0, 0};
+    case Voice::pad: return {Bus::pads, 0.22f, 0.3f, 0, 0.05f};
+    case Voice::strings: return {Bus::pads, 0.2f, 0.4f, 0, 0.05f};
+    case Voice::supersaw: return {Bus::pads, 0.18f, 0.3f, 0, 0.05f};
+    case Voice::lead: return {Bus::lead, 0.5f, 0.08f, 0.3f, 0.2f};
+    case Voice::counter: return {Bus::lead, 0.3f, 0.25f, 0.1f, 0.2f};
+    case Voice::pluck: return {Bus::music, 0.4f, 0.12f, 0, 0.3f};
+    case Voice::bell: return {Bus::music, 0.16f, 0.4f, 0, 0.3f};
+    case Voice::staticnoise: return {Bus::drums, 0.15f, 0.2f, 0, 0};
+    case Voice::riser: return {Bus::drums, 0.11f, 0.3f, 0, 0.1f};
+    case Voice::reversecymbal: return {Bus::drums, 0.11f, 0.2f, 0, 0};
+    case Voice::zap: return {Bus::music, 0.16f, 0.25f, 0, 0.3f};
+    case Voice::dive: return {Bus::music, 0.08f, 0.5f, 0, 0.2f};
+    case Voice::blip: return {Bus::music, 0.1f, 0.3f, 0, 0.4f};
   }
-  return {false, 0, 0, 0};
+  return {Bus::music, 0, 0, 0, 0};
 }
-
-// Collects one note's stereo samples, shelved and with a constant-power pan.
-class Writer {
- public:
-  Writer(const Note& note, size_t frames, Sounding& sound)
-      : frames(frames), sound(sound), route(routing(note.voice)) {
-    sound.start = static_cast<size_t>(std::llround(note.time * samplerate));
-    const float angle = (clampunit(0.5f * (note.pan + 1.0f))) * 0.5f * pi;
-    const float level = route.gain * note.velocity * std::sqrt(2.0f);
-    gains[0] = level * std::cos(angle);
-    gains[1] = level * std::sin(angle);
-    for (Filter& shelf : shelves) shelf.tune(lowbusfrequency, 0);
-  }
-  // n counts up from 0. False once the note runs past the end of the piece.
-  bool put(size_t n, float left, float right) {
-    if (sound.start + n >= frames) return false;
-    sound.left.push_back(shelved(0, left) * gains[0]);
-    sound.right.push_back(shelved(1, right) * gains[1]);
-    return true;
-  }
-  bool put(size_t n, float mono) { return put(n, mono, mono); }
-
- private:
-  float shelved(int side, float v) {
-    if (route.lowshelf == 1.0f) return v;
-    return v + (route.lowshelf - 1.0f) * shelves[side].lowpass(v);
-  }
-
-  size_t frames;
-  Sounding& sound;
-  Routing route;
-  Filter shelves[2];
-  float gains[2] = {0, 0};
-};
-
-size_t samples(double seconds) { return static_cast<size_t>(seconds * samplerate); }
-float seconds(size_t n) { return static_cast<float>(n) / samplerate; }
-uint32_t seedof(const Note& note) {
-  return static_cast<uint32_t>(std::llround(note.time * samplerate)) * 2654435761u +
-         static_cast<uint32_t>(note.voice) * 40503u + static_cast<uint32_t>(note.pitch * 7);
-}
-
-// A short linear fade-in that keeps sharp attacks from clicking.
-float declick(float t, float width = 0.0015f) { return t < width ? t / width : 1.0f; }
 
 // Six detuned square waves: the metallic body of hats and cymbals.
 class Metal {
@@ -113,18 +94,20 @@ class Metal {
                         Oscillator(0.9f), Oscillator(0.5f), Oscillator(0.2f)};
 };
 
+// The tail rings on A1, the key's fifth, and the drum is gone before the next beat.
 void kick(const Note& note, Writer& out) {
+  constexpr float tail = 55.0f, length = 0.36f;
   Oscillator body;
   Noise noise(seedof(note));
   Filter click;
   click.tune(3500, 0.1f);
-  for (size_t n = 0; n < samples(0.5); ++n) {
+  for (size_t n = 0; n < samples(length); ++n) {
     const float t = seconds(n);
-    const float f = 46.0f + 115.0f * std::exp(-t / 0.028f) + 20.0f * std::exp(-t / 0.2f);
-    const float b = body.sine(f / samplerate) * std::exp(-t / 0.17f) * declick(t, 0.0008f);
+    const float f = tail + 160.0f * std::exp(-t / 0.02f);
+    const float b = body.sine(f / samplerate) * std::exp(-t / 0.1f) * declick(t, 0.0008f);
     const float c = click.lowpass(noise.next()) * std::exp(-t / 0.003f) * 0.5f;
-    const float tail = t > 0.42f ? 1.0f - (t - 0.42f) / 0.08f : 1.0f;
-    if (!out.put(n, std::tanh(1.5f * (b + c)) * tail)) return;
+    const float fade = t > length - 0.06f ? (length - t) / 0.06f : 1.0f;
+    if (!out.put(n, std::tanh(1.5f * (b + c)) * fade)) return;
   }
 }
 
@@ -193,7 +176,7 @@ void impact(const Note& note, Writer& out) {
       lr.tune(cutoff, 0.1f);
     }
     const float f = base * (1.0f + 1.2f * std::exp(-t / 0.12f));
-    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.65f) * declick(t, 0.001f);
+    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.5f) * declick(t, 0.001f);
     const float env = 0.7f * std::exp(-t / 0.3f) * declick(t, 0.001f);
     const float fade = t > 2.8f ? (3.0f - t) / 0.2f : 1.0f;
     const float l = std::tanh(1.4f * (b + ll.lowpass(left.next()) * env)) * fade;
@@ -202,159 +185,14 @@ void impact(const Note& note, Writer& out) {
   }
 }
 
-void tom(const Note&, Writer& out) {
+void tom(const Note& note, Writer& out) {
   Oscillator body;
+  const float base = midifrequency(note.pitch);
   for (size_t n = 0; n < samples(0.7); ++n) {
     const float t = seconds(n);
-    const float f = 55.0f * (1.0f + 0.5f * std::exp(-t / 0.04f));
+    const float f = base * (1.0f + 0.5f * std::exp(-t / 0.04f));
     const float fade = t > 0.6f ? (0.7f - t) / 0.1f : 1.0f;
     if (!out.put(n, body.sine(f / samplerate) * std::exp(-t / 0.22f) * declick(t) * fade)) return;
-  }
-}
-
-void bass(const Note& note, Writer& out) {
-  Envelope env{note.attack > 0 ? note.attack : 0.003f, 0.25f, 0.75f, 0.03f};
-  const float f = midifrequency(note.pitch);
-  const float dt = f / samplerate;
-  Oscillator saw, sub;
-  Filter low;
-  const size_t length = samples(note.length + env.tail());
-  for (size_t n = 0; n < length; ++n) {
-    const float t = seconds(n);
-    if (n % 16 == 0) {
-      const float sweep = 0.3f + 0.7f * std::exp(-t / 0.12f);
-      low.tune(2.0f * f + 120.0f + 3200.0f * note.tone * note.tone * sweep, 0.35f);
-    }
-    const float v = low.lowpass(saw.saw(dt)) + 0.45f * sub.sine(dt);
-    if (!out.put(n, std::tanh(1.3f * v) * env.at(t, static_cast<float>(note.length)))) return;
-  }
-}
-
-// Detuned saws, three a side, behind a slowly breathing low-pass.
-void pad(const Note& note, Writer& out) {
-  Envelope env{note.attack > 0 ? note.attack : 0.35f, 1.5f, 0.8f, 0.8f};
-  Noise phases(seedof(note));
-  const float detune[3] = {-0.11f, 0.0f, 0.12f};
-  Oscillator left[3], right[3];
-  for (int i = 0; i < 3; ++i) {
-    left[i] = Oscillator(phases.unit());
-    right[i] = Oscillator(phases.unit());
-  }
-  float dl[3], dr[3];
-  for (int i = 0; i < 3; ++i) {
-    dl[i] = midifrequency(note.pitch + detune[i]) / samplerate;
-    dr[i] = midifrequency(note.pitch - detune[i] * 0.8f) / samplerate;
-  }
-  Filter fl, fr;
-  const float cutoff = 250.0f + 4200.0f * note.tone * note.tone;
-  const size_t length = samples(note.length + env.tail());
-  for (size_t n = 0; n < length; ++n) {
-    const float t = seconds(n);
-    if (n % 32 == 0) {
-      const float breath = 1.0f + 0.18f * std::sin(2.0f * pi * 0.23f * static_cast<float>(note.time + t));
-      fl.tune(cutoff * breath, 0.15f);
-      fr.tune(cutoff / breath, 0.15f);
-    }
-    float l = 0, r = 0;
-    for (int i = 0; i < 3; ++i) {
-      l += left[i].saw(dl[i]);
-      r += right[i].saw(dr[i]);
-    }
-    const float e = env.at(t, static_cast<float>(note.length)) / 3.0f;
-    if (!out.put(n, fl.lowpass(l) * e, fr.lowpass(r) * e)) return;
-  }
-}
-
-// Five saws a side with a gentle vibrato, thinned below and softened above: the growth's strings.
-void strings(const Note& note, Writer& out) {
-  Envelope env{note.attack > 0 ? note.attack : 1.0f, 2.0f, 0.85f, 1.1f};
-  Noise phases(seedof(note));
-  const float detune[5] = {-0.16f, -0.07f, 0.0f, 0.08f, 0.15f};
-  Oscillator left[5], right[5];
-  for (int i = 0; i < 5; ++i) {
-    left[i] = Oscillator(phases.unit());
-    right[i] = Oscillator(phases.unit());
-  }
-  Filter ll, lr, hl, hr;
-  ll.tune(2200.0f + 3000.0f * note.tone, 0.1f);
-  lr.tune(2200.0f + 3000.0f * note.tone, 0.1f);
-  hl.tune(220.0f, 0.0f);
-  hr.tune(220.0f, 0.0f);
-  float dl[5], dr[5];
-  for (int i = 0; i < 5; ++i) {
-    dl[i] = midifrequency(note.pitch + detune[i]) / samplerate;
-    dr[i] = midifrequency(note.pitch - detune[i]) / samplerate;
-  }
-  const size_t length = samples(note.length + env.tail());
-  for (size_t n = 0; n < length; ++n) {
-    const float t = seconds(n);
-    const float vibrato = 0.07f * std::sin(2.0f * pi * 5.1f * t) * clampunit(t / 1.5f);
-    const float bend = std::exp2(vibrato / 12.0f);
-    float l = 0, r = 0;
-    for (int i = 0; i < 5; ++i) {
-      l += left[i].saw(dl[i] * bend);
-      r += right[i].saw(dr[i] * bend);
-    }
-    const float e = env.at(t, static_cast<float>(note.length)) / 5.0f;
-    if (!out.put(n, hl.highpass(ll.lowpass(l)) * e, hr.highpass(lr.lowpass(r)) * e)) return;
-  }
-}
-
-void lead(const Note& note, Writer& out) {
-  Envelope env{0.006f, 0.35f, 0.7f, 0.16f};
-  Oscillator a, b(0.37f), c;
-  Filter lowl, lowr;
-  const size_t length = samples(note.length + env.tail());
-  for (size_t n = 0; n < length; ++n) {
-    const float t = seconds(n);
-    const float vibrato = 0.13f * std::sin(2.0f * pi * 5.5f * t) * clampunit((t - 0.2f) / 0.3f);
-    const float f = midifrequency(note.pitch + vibrato) / samplerate;
-    if (n % 16 == 0) {
-      const float cutoff = 900.0f + 3800.0f * note.tone * (0.55f + 0.45f * std::exp(-t / 0.18f));
-      lowl.tune(cutoff, 0.25f);
-      lowr.tune(cutoff, 0.25f);
-    }
-    // One detuned saw each side around a centred sub-octave pulse: a wide but solid lead.
-    const float sub = 0.5f * c.pulse(f * 0.5f, 0.35f);
-    const float e = 0.45f * env.at(t, static_cast<float>(note.length));
-    if (!out.put(n, lowl.lowpass(1.6f * a.saw(f * 1.0035f) + sub) * e,
-                 lowr.lowpass(1.6f * b.saw(f * 0.9965f) + sub) * e))
-      return;
-  }
-}
-
-void pluck(const Note& note, Writer& out) {
-  Oscillator a, b;
-  Filter low;
-  const float f = midifrequency(note.pitch) / samplerate;
-  const float brightness = 600.0f + 6000.0f * note.tone * note.tone;
-  for (size_t n = 0; n < samples(0.6); ++n) {
-    const float t = seconds(n);
-    if (n % 16 == 0) low.tune(200.0f + brightness * std::exp(-t / 0.07f), 0.3f);
-    const float v = a.saw(f) + 0.5f * b.pulse(f * 1.002f, 0.25f);
-    const float env = std::exp(-t / 0.16f) * declick(t, 0.002f) * (t > 0.5f ? (0.6f - t) / 0.1f : 1.0f);
-    if (!out.put(n, low.lowpass(v) * env * 0.6f)) return;
-  }
-}
-
-// Two-operator FM with an inharmonic modulator: glass-like bells.
-void bell(const Note& note, Writer& out) {
-  const float decay = std::min(2.5f, 0.4f + 2.0f * static_cast<float>(note.length));
-  const float f = midifrequency(note.pitch) / samplerate;
-  // High notes get a lighter modulation so that their sidebands stay below the Nyquist limit.
-  const float depth = std::min(1.0f, 900.0f / midifrequency(note.pitch));
-  Oscillator modulator;
-  float phase = 0;
-  const size_t length = samples(6.0f * decay);
-  for (size_t n = 0; n < length; ++n) {
-    const float t = seconds(n);
-    const float index = depth * (2.2f * std::exp(-t / 0.35f) + 0.3f);
-    const float m = modulator.sine(f * 3.5f) * index;
-    const float v = std::sin(2.0f * pi * phase + m);
-    phase += f;
-    if (phase >= 1.0f) phase -= 1.0f;
-    const float env = std::exp(-t / decay) * declick(t, 0.0015f);
-    if (!out.put(n, 0.6f * v * env)) return;
   }
 }
 
@@ -477,22 +315,26 @@ void blip(const Note& note, Writer& out) {
 
 Sounding rendernote(const Note& note, size_t frames) {
   Sounding sound;
-  Writer out(note, frames, sound);
+  const Routing route = routing(note.voice);
+  Writer out(note, frames, sound, route.gain, route.lowshelf);
   switch (note.voice) {
     case Voice::kick: kick(note, out); break;
     case Voice::snare: snare(note, out); break;
     case Voice::clap: clap(note, out); break;
     case Voice::hat: cymbal(note, out, 0.035f, 7000, 0.25f); break;
     case Voice::openhat: cymbal(note, out, 0.22f, 6500, 0.9f); break;
+    case Voice::ride: cymbal(note, out, 0.3f, 5200, 1.0f); break;
     case Voice::crash: cymbal(note, out, 1.1f, 4200, 4.0f); break;
     case Voice::impact: impact(note, out); break;
     case Voice::tom: tom(note, out); break;
-    case Voice::bass: bass(note, out); break;
-    case Voice::pad: pad(note, out); break;
-    case Voice::strings: strings(note, out); break;
-    case Voice::lead: lead(note, out); break;
-    case Voice::pluck: pluck(note, out); break;
-    case Voice::bell: bell(note, out); break;
+    case Voice::bass: instruments::bass(note, out); break;
+    case Voice::pad: instruments::pad(note, out); break;
+    case Voice::strings: instruments::strings(note, out); break;
+    case Voice::supersaw: instruments::supersaw(note, out); break;
+    case Voice::lead: instruments::lead(note, out); break;
+    case Voice::counter: instruments::counter(note, out); break;
+    case Voice::pluck: instruments::pluck(note, out); break;
+    case Voice::bell: instruments::bell(note, out); break;
     case Voice::staticnoise: staticnoise(note, out); break;
     case Voice::riser: riser(note, out); break;
     case Voice::reversecymbal: reversecymbal(note, out); break;
@@ -505,7 +347,8 @@ Sounding rendernote(const Note& note, size_t frames) {
 
 void mixin(const Note& note, const Sounding& sound, Mix& mix) {
   const Routing route = routing(note.voice);
-  Stereo& dry = route.drum ? mix.drums : mix.music;
+  Stereo* buses[] = {&mix.drums, &mix.hits, &mix.music, &mix.lead, &mix.pads};
+  Stereo& dry = *buses[static_cast<int>(route.bus)];
   for (size_t n = 0; n < sound.left.size(); ++n) {
     const size_t i = sound.start + n;
     const float l = sound.left[n], r = sound.right[n];
@@ -513,8 +356,16 @@ void mixin(const Note& note, const Sounding& sound, Mix& mix) {
     dry[1][i] += r;
     mix.reverb[0][i] += l * route.reverb;
     mix.reverb[1][i] += r * route.reverb;
+    mix.plate[0][i] += l * route.plate;
+    mix.plate[1][i] += r * route.plate;
     mix.echo[0][i] += l * route.echo;
     mix.echo[1][i] += r * route.echo;
+  }
+  if (mix.stems.empty()) return;
+  Stereo& stem = mix.stems[groupof(note.voice)];
+  for (size_t n = 0; n < sound.left.size(); ++n) {
+    stem[0][sound.start + n] += sound.left[n];
+    stem[1][sound.start + n] += sound.right[n];
   }
 }
 

@@ -10,13 +10,22 @@ namespace musicgen {
 
 using Stereo = std::array<std::vector<float>, 2>;
 
-// Drums stay dry of the sidechain; the music bus is ducked under the kick; reverb and echo are
-// effect sends.
+// Drums stay dry of the sidechain, their transients rounded off; the flashes' hits and crashes
+// pass untouched; the music bus (bass, arpeggio, bells) is ducked under the
+// kick, the pads a little less and the lead hardly at all; the pads get a chorus; the hall, the
+// lead's plate and the echo are effect sends.
 struct Mix {
-  explicit Mix(size_t frames);
+  explicit Mix(size_t frames, bool stems = false);
   size_t frames;
-  Stereo drums, music, reverb, echo;
+  Stereo drums, hits, music, lead, pads, reverb, plate, echo;
+  // Each instrument group's dry sound, for inspection; empty unless asked for.
+  std::vector<Stereo> stems;
 };
+
+// The instrument groups of the stems.
+constexpr int groups = 6;
+int groupof(Voice voice);
+const char* groupname(int group);
 
 // One note as it reaches the buses: its samples after gain and pan, from its first frame.
 struct Sounding {
