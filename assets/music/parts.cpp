@@ -92,10 +92,8 @@ void pads(Notes& notes, const Harmony& harmony, float velocity, float tone, floa
   for (size_t k = 0; k < harmony.size(); ++k) {
     const Span& span = harmony[k];
     for (size_t i = 0; i < span.chord->voicing.size(); ++i) {
-      // Every other chord lifts its lowest note an octave: the voicings move instead of blocking.
-      const float lift = (k % 2 == 1 && i == 0) ? 12.0f : 0.0f;
       notes.push_back(Note{span.start(), span.end() - span.start(), voice,
-                           span.chord->voicing[i] + lift, velocity, spread[i], tone, attack, 0});
+                           span.chord->voicing[i], velocity, spread[i], tone, attack, 0});
     }
   }
 }
