@@ -67,6 +67,19 @@ float pitchof(int degree, const Chord& chord) {
   return static_cast<float>(62 + 12 * octave + scale[step] + alteration);
 }
 
+float chordtone(const Chord& chord, float pitch) {
+  float best = pitch, distance = 1e9f;
+  for (float note : chord.voicing) {
+    const float candidate = note + 12.0f * std::round((pitch - note) / 12.0f);
+    const float d = std::fabs(candidate - pitch);
+    if (d < distance || (d == distance && candidate < best)) {
+      best = candidate;
+      distance = d;
+    }
+  }
+  return best;
+}
+
 void add(Notes& notes, double time, double length, Voice voice, float pitch, float velocity,
          float pan, float tone) {
   notes.push_back(Note{time, length, voice, pitch, velocity, pan, tone, 0, 0});

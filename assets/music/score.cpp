@@ -237,18 +237,22 @@ void worms2(Notes& notes, Noise& noise) {
   play(notes, Voice::counter, 57, joined(hook, shifted(hook, -1), 32), harmony, 0.45f, 12);
   play(notes, Voice::lead, 61, stretched(shifted(hook, -2), 2), harmony, 0.6f, 0, 0, 0.9f);
   arpeggio(notes, first, 0.3f, 0.5f, 0.7f, 12);
-  arpeggio(notes, Harmony(harmony.begin() + 4, harmony.end()), 0.3f, 0.7f, 0.85f, 19);
+  arpeggio(notes, Harmony(harmony.begin() + 4, harmony.end()), 0.3f, 0.7f, 0.85f, 12);
   groove(notes, noise, 49, "PQPFPQPG", kits, 0.76f);
   groove(notes, noise, 57, "RSRF", kits, 0.76f);
   groove(notes, noise, 61, "TUTV", kits, 0.85f);
   hit(notes, at(57), 1.0f);
   add(notes, at(61), 2.0, Voice::crash, 60, 0.6f);
   add(notes, at(61), 1.0, Voice::impact, 24, 0.45f);
-  // Zaps where feelers shoot: one every other bar, more after the flash.
+  // Zaps where feelers shoot: one every other bar, more after the flash, each on a note of the
+  // sounding chord.
   for (int bar = 49; bar < 64; ++bar) {
     const float pan = bar % 4 < 2 ? 0.6f : -0.6f;
-    if (bar % 2 == 1 || bar >= 57) add(notes, at(bar, 2.5), 0.35, Voice::zap, 96, 0.4f, pan);
-    if (bar % 4 == 3) add(notes, at(bar, 3.25), 0.3, Voice::zap, 91, 0.32f, -pan);
+    const Chord& chord = *harmony[static_cast<size_t>(bar - 49) / 2].chord;
+    if (bar % 2 == 1 || bar >= 57) {
+      add(notes, at(bar, 2.5), 0.35, Voice::zap, chordtone(chord, 96), 0.4f, pan);
+    }
+    if (bar % 4 == 3) add(notes, at(bar, 3.25), 0.3, Voice::zap, chordtone(chord, 91), 0.32f, -pan);
   }
   sparkles(notes, noise, harmony, at(49), at(57), at(64), 0.18f, 0.25f);
   snareroll(notes, at(64), at(64, 3.5), sixteenth, 0.2f, 0.9f);
