@@ -54,7 +54,7 @@ Motif feelers() {
   return riff;
 }
 
-// The worm's theme: the hook at half speed, low, one chord in two bars (Bb Gm Eb A).
+// The worm's theme: the hook at half speed, one chord in two bars (Bb Gm Eb A).
 Motif wormtheme() {
   Motif m;
   const int shifts[] = {-2, -4, -6, -3};
@@ -184,7 +184,7 @@ void mainsection(Notes& notes, Noise& noise) {
 }
 
 // 56.57-84.0 s: the worm waits (heartbeat, drone), then approaches (70.27) with its theme, the
-// hook slowed and low; the camera turns at 77.13.
+// hook slowed down; the camera turns at 77.13.
 void worms1(Notes& notes, Noise& noise) {
   hit(notes, at(33), 0.95f);
   const Harmony waiting = {{33, 4, &Dm}, {37, 2, &Eb}, {39, 2, &A}};
@@ -209,7 +209,7 @@ void worms1(Notes& notes, Noise& noise) {
   add(notes, at(41), 2.0, Voice::crash, 60, 0.75f);
   add(notes, at(41), 1.0, Voice::impact, 26, 0.55f);
   groove(notes, noise, 41, "ABAFPQPG", kits, 0.8f);
-  play(notes, Voice::lead, 41, wormtheme(), approach, 0.62f, 0, 0, 0.45f);
+  play(notes, Voice::lead, 41, wormtheme(), approach, 0.62f, 12, 0, 0.45f);
   add(notes, at(45), 2.0, Voice::crash, 60, 0.6f);
   counter(notes, approach, 0.28f);
   arpeggio(notes, {{45, 2, &Eb}, {47, 2, &A}}, 0.28f, 0.3f, 0.6f, 12);
