@@ -362,8 +362,9 @@ void outro(Notes& notes, Noise& noise) {
           noise.next() * 0.7f);
     }
   }
-  const Harmony harmony = {{147.5 / barseconds, 86 - 147.5 / barseconds, &Dm},
-                           {86, 2, &Bb}, {88, 2, &Gm}, {90, 1.6, &Dm}};
+  // The pads wait for the closing text at 147.5, just after the bar.
+  const Harmony harmony = {{147.5 / barseconds, 88 - 147.5 / barseconds, &Bb}, {88, 2, &Gm},
+                           {90, 1.6, &Dm}};
   pads(notes, harmony, 0.5f, 0.3f, 1.5f);
   bassline(notes, {{88, 2, &Gm}}, "r" + std::string(31, '-'), 0.45f, 0.05f);
   bassline(notes, {{90, 1.5, &Dm}}, "r" + std::string(23, '-'), 0.45f, 0.05f);
