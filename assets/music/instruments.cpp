@@ -204,6 +204,10 @@ void bell(const Note& note, Writer& out) {
   // High notes get a lighter modulation so that their sidebands stay below the Nyquist limit.
   const float depth = std::min(1.0f, 900.0f / midifrequency(note.pitch));
   Oscillator modulator;
+  // The upper sideband of the high bells lands near 8 kHz and whistles; a gentle lowpass keeps it
+  // under the body of the note.
+  Filter soft;
+  soft.tune(4500.0f, 0.0f);
   float phase = 0;
   const size_t length = samples(6.0f * decay);
   for (size_t n = 0; n < length; ++n) {
@@ -214,7 +218,7 @@ void bell(const Note& note, Writer& out) {
     phase += f;
     if (phase >= 1.0f) phase -= 1.0f;
     const float env = std::exp(-t / decay) * declick(t, 0.0015f);
-    if (!out.put(n, 0.6f * v * env)) return;
+    if (!out.put(n, 0.6f * soft.lowpass(v) * env)) return;
   }
 }
 

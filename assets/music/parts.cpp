@@ -67,6 +67,19 @@ float pitchof(int degree, const Chord& chord) {
   return static_cast<float>(62 + 12 * octave + scale[step] + alteration);
 }
 
+float chordtone(const Chord& chord, float pitch) {
+  float best = pitch, distance = 1e9f;
+  for (float note : chord.voicing) {
+    const float candidate = note + 12.0f * std::round((pitch - note) / 12.0f);
+    const float d = std::fabs(candidate - pitch);
+    if (d < distance || (d == distance && candidate < best)) {
+      best = candidate;
+      distance = d;
+    }
+  }
+  return best;
+}
+
 void add(Notes& notes, double time, double length, Voice voice, float pitch, float velocity,
          float pan, float tone) {
   notes.push_back(Note{time, length, voice, pitch, velocity, pan, tone, 0, 0});
@@ -92,10 +105,8 @@ void pads(Notes& notes, const Harmony& harmony, float velocity, float tone, floa
   for (size_t k = 0; k < harmony.size(); ++k) {
     const Span& span = harmony[k];
     for (size_t i = 0; i < span.chord->voicing.size(); ++i) {
-      // Every other chord lifts its lowest note an octave: the voicings move instead of blocking.
-      const float lift = (k % 2 == 1 && i == 0) ? 12.0f : 0.0f;
       notes.push_back(Note{span.start(), span.end() - span.start(), voice,
-                           span.chord->voicing[i] + lift, velocity, spread[i], tone, attack, 0});
+                           span.chord->voicing[i], velocity, spread[i], tone, attack, 0});
     }
   }
 }

@@ -47,6 +47,8 @@ Motif inverted(Motif motif, int axis);  // mirrored around the degree `axis`
 Motif stretched(Motif motif, double factor);
 Motif joined(Motif first, const Motif& second, double offset);
 float pitchof(int degree, const Chord& chord);
+// The note of the chord nearest to `pitch`, in any octave; the lower one where two are as near.
+float chordtone(const Chord& chord, float pitch);
 
 void add(Notes& notes, double time, double length, Voice voice, float pitch, float velocity,
          float pan = 0, float tone = 0.5f);

@@ -54,7 +54,7 @@ Motif feelers() {
   return riff;
 }
 
-// The worm's theme: the hook at half speed, low, one chord in two bars (Bb Gm Eb A).
+// The worm's theme: the hook at half speed, one chord in two bars (Bb Gm Eb A).
 Motif wormtheme() {
   Motif m;
   const int shifts[] = {-2, -4, -6, -3};
@@ -184,7 +184,7 @@ void mainsection(Notes& notes, Noise& noise) {
 }
 
 // 56.57-84.0 s: the worm waits (heartbeat, drone), then approaches (70.27) with its theme, the
-// hook slowed and low; the camera turns at 77.13.
+// hook slowed down; the camera turns at 77.13.
 void worms1(Notes& notes, Noise& noise) {
   hit(notes, at(33), 0.95f);
   const Harmony waiting = {{33, 4, &Dm}, {37, 2, &Eb}, {39, 2, &A}};
@@ -209,7 +209,7 @@ void worms1(Notes& notes, Noise& noise) {
   add(notes, at(41), 2.0, Voice::crash, 60, 0.75f);
   add(notes, at(41), 1.0, Voice::impact, 26, 0.55f);
   groove(notes, noise, 41, "ABAFPQPG", kits, 0.8f);
-  play(notes, Voice::lead, 41, wormtheme(), approach, 0.62f, 0, 0, 0.45f);
+  play(notes, Voice::lead, 41, wormtheme(), approach, 0.62f, 12, 0, 0.45f);
   add(notes, at(45), 2.0, Voice::crash, 60, 0.6f);
   counter(notes, approach, 0.28f);
   arpeggio(notes, {{45, 2, &Eb}, {47, 2, &A}}, 0.28f, 0.3f, 0.6f, 12);
@@ -237,18 +237,22 @@ void worms2(Notes& notes, Noise& noise) {
   play(notes, Voice::counter, 57, joined(hook, shifted(hook, -1), 32), harmony, 0.45f, 12);
   play(notes, Voice::lead, 61, stretched(shifted(hook, -2), 2), harmony, 0.6f, 0, 0, 0.9f);
   arpeggio(notes, first, 0.3f, 0.5f, 0.7f, 12);
-  arpeggio(notes, Harmony(harmony.begin() + 4, harmony.end()), 0.3f, 0.7f, 0.85f, 19);
+  arpeggio(notes, Harmony(harmony.begin() + 4, harmony.end()), 0.3f, 0.7f, 0.85f, 12);
   groove(notes, noise, 49, "PQPFPQPG", kits, 0.76f);
   groove(notes, noise, 57, "RSRF", kits, 0.76f);
   groove(notes, noise, 61, "TUTV", kits, 0.85f);
   hit(notes, at(57), 1.0f);
   add(notes, at(61), 2.0, Voice::crash, 60, 0.6f);
   add(notes, at(61), 1.0, Voice::impact, 24, 0.45f);
-  // Zaps where feelers shoot: one every other bar, more after the flash.
+  // Zaps where feelers shoot: one every other bar, more after the flash, each on a note of the
+  // sounding chord.
   for (int bar = 49; bar < 64; ++bar) {
     const float pan = bar % 4 < 2 ? 0.6f : -0.6f;
-    if (bar % 2 == 1 || bar >= 57) add(notes, at(bar, 2.5), 0.35, Voice::zap, 96, 0.4f, pan);
-    if (bar % 4 == 3) add(notes, at(bar, 3.25), 0.3, Voice::zap, 91, 0.32f, -pan);
+    const Chord& chord = *harmony[static_cast<size_t>(bar - 49) / 2].chord;
+    if (bar % 2 == 1 || bar >= 57) {
+      add(notes, at(bar, 2.5), 0.35, Voice::zap, chordtone(chord, 96), 0.4f, pan);
+    }
+    if (bar % 4 == 3) add(notes, at(bar, 3.25), 0.3, Voice::zap, chordtone(chord, 91), 0.32f, -pan);
   }
   sparkles(notes, noise, harmony, at(49), at(57), at(64), 0.18f, 0.25f);
   snareroll(notes, at(64), at(64, 3.5), sixteenth, 0.2f, 0.9f);
@@ -358,8 +362,9 @@ void outro(Notes& notes, Noise& noise) {
           noise.next() * 0.7f);
     }
   }
-  const Harmony harmony = {{147.5 / barseconds, 86 - 147.5 / barseconds, &Dm},
-                           {86, 2, &Bb}, {88, 2, &Gm}, {90, 1.6, &Dm}};
+  // The pads wait for the closing text at 147.5, just after the bar.
+  const Harmony harmony = {{147.5 / barseconds, 88 - 147.5 / barseconds, &Bb}, {88, 2, &Gm},
+                           {90, 1.6, &Dm}};
   pads(notes, harmony, 0.5f, 0.3f, 1.5f);
   bassline(notes, {{88, 2, &Gm}}, "r" + std::string(31, '-'), 0.45f, 0.05f);
   bassline(notes, {{90, 1.5, &Dm}}, "r" + std::string(23, '-'), 0.45f, 0.05f);
