@@ -67,9 +67,7 @@ EGLConfig pickconfig(bool stencil) {
   }
   return best;
 }
-}  // namespace
 
-namespace {
 bool wantsoftware = false;
 std::string renderername;
 std::string platformname;
