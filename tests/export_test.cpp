@@ -2,7 +2,6 @@
 // picture and music in step at the show's white flashes, frames equal to the renderer's, colours
 // and tags as players expect them, and no file left behind when it fails, is stopped or killed.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "offscreen.h"
 #include "tools/wholefile.h"
 
 namespace fs = std::filesystem;
@@ -51,10 +51,7 @@ struct Film {
   double fps = 0, seconds = 0, soundseconds = 0;  // as the streams declare them
   double videostart = -1, soundstart = -1;
   AVRational aspect{0, 1};
-  AVColorPrimaries primaries = AVCOL_PRI_UNSPECIFIED;
-  AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED;
-  AVColorSpace matrix = AVCOL_SPC_UNSPECIFIED;
-  AVColorRange range = AVCOL_RANGE_UNSPECIFIED;
+  bool bt709 = false;  // primaries, transfer and matrix tagged BT.709, in limited range
   std::vector<double> luma, frametime;
   std::vector<double> keyframes;  // the times of the video's key packets
   bool keysareidr = true;         // each holds an IDR picture: its GOP is closed
@@ -128,10 +125,10 @@ Film readfilm(const std::string& path, bool keeprgb = false) {
       film.seconds = seconds;
       film.videostart = start;
       film.aspect = parameters->sample_aspect_ratio;
-      film.primaries = parameters->color_primaries;
-      film.transfer = parameters->color_trc;
-      film.matrix = parameters->color_space;
-      film.range = parameters->color_range;
+      film.bt709 = parameters->color_primaries == AVCOL_PRI_BT709 &&
+                   parameters->color_trc == AVCOL_TRC_BT709 &&
+                   parameters->color_space == AVCOL_SPC_BT709 &&
+                   parameters->color_range == AVCOL_RANGE_MPEG;
     } else {
       film.rate = parameters->sample_rate;
       film.soundseconds = seconds;
@@ -155,16 +152,6 @@ Film readfilm(const std::string& path, bool keeprgb = false) {
   av_packet_free(&packet);
   avformat_close_input(&format);
   return film;
-}
-
-std::vector<unsigned char> readpng(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-  image.format = PNG_FORMAT_RGB;
-  std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
-  return rgb;
 }
 
 // How far the film's colours are from the frames drawn, over the saturated parts (a channel
@@ -266,11 +253,9 @@ TEST(Export, FilmShowsTheDrawnColoursWithTagsKeyframesAndSquarePixels) {
                            dir / "film.mp4" + " --frames " + dir / "frames";
   ASSERT_EQ(run("tessivar-export", clip), 0);
   Film film = readfilm(dir / "film.mp4", true);
-  EXPECT_TRUE(film.primaries == AVCOL_PRI_BT709 && film.transfer == AVCOL_TRC_BT709 &&
-              film.matrix == AVCOL_SPC_BT709 && film.range == AVCOL_RANGE_MPEG);
+  EXPECT_TRUE(film.bt709);
   EXPECT_EQ(av_cmp_q(film.aspect, AVRational{1, 1}), 0);
-  ASSERT_FALSE(film.keyframes.empty());
-  EXPECT_GE(film.keyframes.size(), 3u);
+  ASSERT_GE(film.keyframes.size(), 3u);
   EXPECT_EQ(film.keyframes.front(), 0.0);
   film.keyframes.push_back(5.5);  // the end
   for (size_t i = 1; i < film.keyframes.size(); ++i)
@@ -282,7 +267,7 @@ TEST(Export, FilmShowsTheDrawnColoursWithTagsKeyframesAndSquarePixels) {
   for (size_t n = 0; n < film.rgb.size(); ++n) {
     char name[64];
     std::snprintf(name, sizeof name, "frames/tessivar-%07.3f.png", 43 + n / 10.0);
-    const std::vector<unsigned char> drawn = readpng(dir / name);
+    const std::vector<unsigned char> drawn = readpng(dir / name).rgb;
     ASSERT_EQ(drawn.size(), film.rgb[n].size()) << name;
     addcolours(drawn, film.rgb[n], 400, 300, error);
   }
@@ -314,6 +299,14 @@ TEST(Export, PictureAndSoundAgreeWithinAFrameAtTheFlashes) {
   }
 }
 
+// A shell command's status, with what it printed in said.
+int runsaying(const std::string& command, std::string& said) {
+  said.clear();
+  FILE* out = popen(command.c_str(), "r");
+  for (int c; (c = std::fgetc(out)) != EOF;) said += static_cast<char>(c);
+  return pclose(out);
+}
+
 // The exporter in a folder of its own, whose data/ holds the images and the given soundtrack.
 int runwith(const Workdir& dir, const std::string& soundtrack, const std::string& args,
             std::string& said) {
@@ -324,10 +317,7 @@ int runwith(const Workdir& dir, const std::string& soundtrack, const std::string
       fs::create_symlink(fs::absolute(image.path()), dir.path / "play/data" / image.path().filename());
   const std::string command = "cd " + dir / "play" + " && " + soundtrack + " && " +
                               tool("tessivar-export") + " " + args + " 2>&1";
-  said.clear();
-  FILE* out = popen(command.c_str(), "r");
-  for (int c; (c = std::fgetc(out)) != EOF;) said += static_cast<char>(c);
-  const int status = pclose(out);
+  const int status = runsaying(command, said);
   fs::remove_all(dir / "play");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -429,9 +419,7 @@ TEST(Export, ScriptTellsTheFilmItsTimeAndHowToWatchIt) {
                               " --size 400x300 --from 20 --to 21 --quiet --out " + dir / "x.mp4" +
                               " 2>&1 | grep -v '^tessivar-export: drawing with'";
   std::string said;
-  FILE* out = popen(command.c_str(), "r");
-  for (int c; (c = std::fgetc(out)) != EOF;) said += static_cast<char>(c);
-  ASSERT_EQ(pclose(out), 0) << said;
+  ASSERT_EQ(runsaying(command, said), 0) << said;
   const std::string lines[] = {
       "tessivar: the film: 1 s of the show (from 20 to 21 s) at 400x300 and 30 fps, with its "
       "music, into " + dir / "x.mp4",

@@ -1,7 +1,6 @@
 // Golden frames: the demo drawn at the listed times must still look like the references that
 // were kept after viewing them. References are made by scripts/golden.sh, never by this test.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdio>
@@ -13,19 +12,7 @@
 #include "tools/frameio.h"
 #include "offscreen.h"
 
-namespace {
 constexpr int keptwidth = 320, keptheight = 240;  // the 640 x 480 render, halved
-
-bool readreference(const std::string& path, std::vector<unsigned char>& pixels) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  pixels.assign(PNG_IMAGE_SIZE(image), 0);
-  const bool read = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
-  return read && image.width == keptwidth && image.height == keptheight;
-}
-}  // namespace
 
 TEST(GoldenFrames, MatchTheKeptReferences) {
   std::ifstream list("tests/golden/times.txt");
@@ -40,8 +27,9 @@ TEST(GoldenFrames, MatchTheKeptReferences) {
         halveframe(demoframe(unsigned(std::lround(seconds * 1000))), 640, 480);
     char name[64];
     std::snprintf(name, sizeof name, "tessivar-%07.3f.png", seconds);
-    std::vector<unsigned char> reference;
-    ASSERT_TRUE(readreference(std::string("tests/golden/") + name, reference)) << name;
+    const Picture picture = readpng(std::string("tests/golden/") + name);
+    ASSERT_TRUE(picture.width == keptwidth && picture.height == keptheight) << name;
+    const std::vector<unsigned char>& reference = picture.rgb;
     // Frames may differ by the rasteriser's rounding, amplified a little by the glow.
     long long total = 0, far = 0;
     for (size_t i = 0; i < kept.size(); i += 3) {

@@ -16,6 +16,7 @@
 
 #include "runtime/demo.h"
 #include "mp3decode.h"
+#include "offscreen.h"
 #include "assets/music/loudness.h"
 
 namespace fs = std::filesystem;
@@ -142,11 +143,6 @@ TEST(LoudnessMeter, ReadsTonesAtTheirLevelAndGatesOutQuietStretches) {
   EXPECT_NEAR(loudness(fading), -20.0, 0.1) << "20 dB under the rest, the tail does not count";
 }
 
-std::vector<char> readbytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // Offset (in frames, within +-range) at which b best matches a around second t.
 long bestlag(const std::vector<int16_t>& a, const std::vector<int16_t>& b, double t, long range) {
   const long first = static_cast<long>(t * rate);
@@ -180,12 +176,12 @@ TEST_F(MusicgenTest, SameSourceSameFileOnOneThreadAlignedWithTheRender) {
                               (folder / "again.mp3").string() + " --wav " +
                               (folder / "render.wav").string() + " --threads 1";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  const std::vector<char> again = readbytes(folder / "again.mp3");
+  const std::vector<char> again = filebytes(folder / "again.mp3");
   EXPECT_FALSE(again.empty());
-  EXPECT_TRUE(again == readbytes(songname)) << "a second run gives a different file";
+  EXPECT_TRUE(again == filebytes(songname)) << "a second run gives a different file";
   EXPECT_FALSE(fs::exists(folder / "again.mp3.part"));
   // The decoder's first sample is the render's first: the music keeps time with the picture.
-  const std::vector<char> wav = readbytes(folder / "render.wav");
+  const std::vector<char> wav = filebytes(folder / "render.wav");
   std::vector<int16_t> render(wav.size() > 44 ? (wav.size() - 44) / 2 : 0);
   std::memcpy(render.data(), wav.data() + 44, render.size() * 2);
   ASSERT_EQ(render.size(), 2 * static_cast<size_t>(piecelength * rate));

@@ -50,17 +50,14 @@ done
 mkdir -p "$out/d/data"
 ln -s "$PWD"/data/*.png "$out/d/data/"
 floor=$out/d/data/floorb.png
-for case in "fifo:a FIFO, not a regular file" "folder:a folder, not a file" \
+text() { echo "not a picture" >"$1"; }
+small() { ln -s "$PWD/data/bga.png" "$1"; }
+loop() { ln -s floorb.png "$1"; }
+for case in "mkfifo:a FIFO, not a regular file" "mkdir:a folder, not a file" \
             "loop:Too many levels of symbolic links" "small:a 256x256 PNG, not the 512x512 one expected" \
             "text:not a PNG file (a 512x512 PNG is expected)"; do
   rm -rf "$floor"
-  case ${case%%:*} in
-    fifo) mkfifo "$floor" ;;
-    folder) mkdir "$floor" ;;
-    loop) ln -s floorb.png "$floor" ;;
-    small) ln -s "$PWD/data/bga.png" "$floor" ;;
-    text) echo "not a picture" >"$floor" ;;
-  esac
+  ${case%%:*} "$floor"
   message=$(cd "$out/d" && timeout 60 "$render" --size 64x48 --time 1 --out . 2>&1 >/dev/null)
   [ "$message" = "tessivar-render: cannot load data/floorb.png: ${case#*:}" ] ||
     fail "with a ${case%%:*} as data/floorb.png it said: $message"

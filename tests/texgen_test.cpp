@@ -1,7 +1,6 @@
 // The generated images: repeatable output, sprite borders, seams of the wrapped images and where
 // the logo's lettering lies.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,41 +11,24 @@
 #include <string>
 #include <vector>
 
+#include "offscreen.h"
+
 namespace {
 namespace fs = std::filesystem;
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<unsigned char> rgb;  // rows top first, three bytes a pixel
-
-  const unsigned char* at(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
-  int brightness(int x, int y) const { return std::max({at(x, y)[0], at(x, y)[1], at(x, y)[2]}); }
-};
-
-Picture loadnamed(const std::string& name) {
-  Picture p;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, ("data/" + name + ".png").c_str())) return p;
-  p.width = int(image.width);
-  p.height = int(image.height);
-  image.format = PNG_FORMAT_RGB;
-  p.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr)) p.rgb.clear();
-  return p;
+const unsigned char* at(const Picture& p, int x, int y) { return &p.rgb[(size_t(y) * p.width + x) * 3]; }
+int brightness(const Picture& p, int x, int y) {
+  return std::max({at(p, x, y)[0], at(p, x, y)[1], at(p, x, y)[2]});
 }
 
-std::vector<char> filebytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+Picture loadnamed(const std::string& name) { return readpng("data/" + name + ".png"); }
 
 // Mean absolute difference of all channels between column (or row) a and b.
 double linedifference(const Picture& p, int a, int b, bool columns) {
   double sum = 0;
   for (int i = 0; i < p.width; ++i)
     for (int c = 0; c < 3; ++c)
-      sum += std::abs(columns ? p.at(a, i)[c] - p.at(b, i)[c] : p.at(i, a)[c] - p.at(i, b)[c]);
+      sum += std::abs(columns ? at(p, a, i)[c] - at(p, b, i)[c] : at(p, i, a)[c] - at(p, i, b)[c]);
   return sum / (p.width * 3);
 }
 
@@ -107,7 +89,7 @@ TEST(Texgen, SpritesFadeToBlackWrappedImagesJoinAndTheLogoStaysVisible) {
     int outer = 0, inside = 0;
     for (int y = 0; y < n; ++y)
       for (int x = 0; x < n; ++x) {
-        const int nearest = std::min({x, y, n - 1 - x, n - 1 - y}), v = p.brightness(x, y);
+        const int nearest = std::min({x, y, n - 1 - x, n - 1 - y}), v = brightness(p, x, y);
         if (nearest == 0 || (x < n / 8 && y < n / 8)) outer = std::max(outer, v);
         if (nearest >= n / 6) inside = std::max(inside, v);
       }
@@ -129,10 +111,10 @@ TEST(Texgen, SpritesFadeToBlackWrappedImagesJoinAndTheLogoStaysVisible) {
   for (int y = 0; y < 512; ++y)
     for (int x = 0; x < 512; ++x) {
       const bool visible = x > 0 && y > 0 && x < 512 * 9 / 10 - 6 && y < 512 * 7 / 10 - 6;
-      const int brightest = std::max(a.brightness(x, y), b.brightness(x, y));
+      const int brightest = std::max(brightness(a, x, y), brightness(b, x, y));
       if (!visible) outside = std::max(outside, brightest);
-      bright += visible && a.brightness(x, y) >= 128;
-      uncovered += a.brightness(x, y) >= 128 && b.brightness(x, y) == 0;
+      bright += visible && brightness(a, x, y) >= 128;
+      uncovered += brightness(a, x, y) >= 128 && brightness(b, x, y) == 0;
     }
   EXPECT_EQ(outside, 0);
   EXPECT_GT(bright, 4000);  // the title is there, not a speck

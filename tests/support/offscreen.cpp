@@ -1,6 +1,10 @@
 #include "offscreen.h"
 
+#include <png.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "runtime/demo.h"
 #include "tools/frameio.h"
@@ -58,3 +62,21 @@ Rgb pixelat(const std::vector<unsigned char>& frame, int x, int y) {
 
 int framewidth() { return width; }
 int frameheight() { return height; }
+
+Picture readpng(const std::string& path) {
+  Picture picture;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
+  image.format = PNG_FORMAT_RGB;
+  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return {};
+  picture.width = int(image.width);
+  picture.height = int(image.height);
+  return picture;
+}
+
+std::vector<char> filebytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}

@@ -2,7 +2,17 @@
 // Test support: an offscreen GL context for the whole test program, and the demo drawn in it.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
+
+// A PNG file as RGB, top row first, with its size; empty where it cannot be read.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+};
+Picture readpng(const std::string& path);
+// A whole file's bytes; empty where it cannot be read.
+std::vector<char> filebytes(const std::string& path);
 
 // Opens (once per test program) an offscreen context of the given size.
 void needoffscreen(int width = 640, int height = 480, bool stencil = false);
