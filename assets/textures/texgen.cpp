@@ -165,28 +165,31 @@ Image drawcella() {
   return drawsprite(64, 4, [&](float u, float v) { return cell(u, v, look); });
 }
 
-// A cell of the clusters, a hundred copies deep: a crisp thin bright membrane with hardly any glow
-// around an almost black inside, so that stacked copies stay lace instead of lavender fog, and a
-// soft dim nucleus.
+// A cell of the clusters, a hundred copies deep and, when the camera sits inside a cluster, a
+// thousand pixels wide: a membrane driven far past full brightness, so that even its edge texels
+// clip and the line stays crisp when a texel covers sixteen pixels, around an almost black inside
+// with a soft dim nucleus. Red is held back once the texels are averaged: the line clips to an
+// icy white-aqua with a blue-violet fringe, which stacked copies keep as lace on the red tissue.
 Image drawcellc() {
-  return drawsprite(64, 4, [](float u, float v) {
+  Image image = drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
     const float angle = std::atan2(v, u);
     const float outline =
         0.6f + 0.03f * std::sin(5 * angle + 2.1f) + 0.018f * std::sin(9 * angle + 4.2f);
-    const float membrane = 1.2f * bump(r - outline, 0.05f) + 0.06f * bump(r - outline, 0.1f);
+    const float membrane = 12 * bump(r - outline, 0.017f);
     const float inside = 1 - smoothstep(outline - 0.12f, outline - 0.02f, r);
     const float grain = 0.5f + 0.5f * fbm({u * 5, v * 5, 2.1f}, 3, 23);
     const float nr = std::hypot(u - 0.12f, v + 0.08f);
     const float nucleus = 0.14f * bump(nr, 0.06f);
-    // The membrane's crest runs almost white: the copies add the square of each texel, so the
-    // crest carries the light and the violet flanks the colour.
     const Colour rim =
         mixcolour(Colour{0.88f, 0.55f, 1.0f}, Colour{1.0f, 0.8f, 1.0f}, bump(r - outline, 0.032f)) *
         membrane;
     const Colour core = Colour{0.7f, 0.45f, 0.9f} * (inside * (0.04f * grain + nucleus));
     return (rim + core) * spritewindow(r);
   });
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.at(x, y).r = std::fmin(image.at(x, y).r, 0.78f);
+  return image;
 }
 
 // A cell fringed with short cilia, in amber.
