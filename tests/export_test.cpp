@@ -220,53 +220,45 @@ TEST(Export, BadOptionsGiveTheUsageAndWriteNothing) {
   EXPECT_TRUE(dir.empty());
 }
 
-// Two seconds from 20 s, wide enough for the glow and the date counter.
-TEST(Export, ClipHasItsLengthSizeRateSoundAndTheRenderersFrames) {
+// 5.4 seconds from 43 s at 15 fps (frame times of no whole millisecond), wide enough for the glow
+// and the date counter: the clip's length, size, rate and sound, and its frames are the
+// renderer's. What players show is what was drawn: BT.709 limited range, converted and tagged
+// so; square pixels; and a keyframe at least every 2 seconds, each an IDR (a closed GOP) for seeking.
+TEST(Export, ClipShowsTheRenderersFramesInTheirColoursWithTagsAndKeyframes) {
   Workdir dir;
   fs::create_directories(dir / "export");
   fs::create_directories(dir / "render");
-  const std::string clip = "--size 400x300 --from 20 --to 22 --quiet --out " + dir / "clip.mp4";
-  ASSERT_EQ(run("tessivar-export", clip + " --frames " + dir / "export"), 0);
-  const Film film = readfilm(dir / "clip.mp4");
-  EXPECT_TRUE(film.width == 400 && film.height == 300 && film.fps == 30 && film.rate == 44100);
-  EXPECT_EQ(film.luma.size(), 60u);
-  EXPECT_NEAR(film.seconds, 2.0, 1e-6);
-  EXPECT_NEAR(film.soundseconds, 2.0, 1e-6);
-  // Decoders drop the encoder's priming; the last packet may carry up to a frame of padding.
-  EXPECT_GE(film.sound.size(), 88200u);
-  EXPECT_LE(film.sound.size(), 88200u + 1024);
-
-  std::string times;
-  for (int n = 0; n < 60; ++n) times += " --time " + std::to_string(20 + n / 30.0);
-  ASSERT_EQ(run("tessivar-render", "--size 400x300" + times + " --out " + dir / "render"), 0);
-  EXPECT_EQ(std::system(("diff -rq " + dir / "render" + " " + dir / "export").c_str()), 0);
-}
-
-// What players show is what was drawn: BT.709 limited range, converted and tagged so; square
-// pixels; and a keyframe at least every 2 seconds, each an IDR (a closed GOP) for seeking.
-TEST(Export, FilmShowsTheDrawnColoursWithTagsKeyframesAndSquarePixels) {
-  Workdir dir;
-  fs::create_directories(dir / "frames");
   // At CRF 12 the encoder's own loss (about 2 levels of red at the default 20) stays apart from
   // the conversion's.
-  const std::string clip = "--size 400x300 --fps 10 --from 43 --to 48.5 --quality 12 --quiet --out " +
-                           dir / "film.mp4" + " --frames " + dir / "frames";
+  const std::string clip = "--size 400x300 --fps 15 --from 43 --to 48.4 --quality 12 --quiet "
+                           "--out " + dir / "clip.mp4" + " --frames " + dir / "export";
   ASSERT_EQ(run("tessivar-export", clip), 0);
-  Film film = readfilm(dir / "film.mp4", true);
+  Film film = readfilm(dir / "clip.mp4", true);
+  EXPECT_TRUE(film.width == 400 && film.height == 300 && film.fps == 15 && film.rate == 44100);
+  EXPECT_NEAR(film.seconds, 5.4, 1e-6);
+  EXPECT_NEAR(film.soundseconds, 5.4, 1e-6);
+  // Decoders drop the encoder's priming; the last packet may carry up to a frame of padding.
+  EXPECT_GE(film.sound.size(), 238140u);
+  EXPECT_LE(film.sound.size(), 238140u + 1024);
+  std::string times;
+  for (int n = 0; n < 81; ++n) times += " --time " + std::to_string(43 + n / 15.0);
+  ASSERT_EQ(run("tessivar-render", "--size 400x300" + times + " --out " + dir / "render"), 0);
+  EXPECT_EQ(std::system(("diff -rq " + dir / "render" + " " + dir / "export").c_str()), 0);
+
   EXPECT_TRUE(film.bt709);
   EXPECT_EQ(av_cmp_q(film.aspect, AVRational{1, 1}), 0);
   ASSERT_GE(film.keyframes.size(), 3u);
   EXPECT_EQ(film.keyframes.front(), 0.0);
-  film.keyframes.push_back(5.5);  // the end
+  film.keyframes.push_back(5.4);  // the end
   for (size_t i = 1; i < film.keyframes.size(); ++i)
     EXPECT_LE(film.keyframes[i] - film.keyframes[i - 1], 2.0 + 1e-6) << film.keyframes[i];
   EXPECT_TRUE(film.keysareidr);
 
-  ASSERT_EQ(film.rgb.size(), 55u);
+  ASSERT_EQ(film.rgb.size(), 81u);
   ColourError error;
   for (size_t n = 0; n < film.rgb.size(); ++n) {
     char name[64];
-    std::snprintf(name, sizeof name, "frames/tessivar-%07.3f.png", 43 + n / 10.0);
+    std::snprintf(name, sizeof name, "export/tessivar-%07.3f.png", 43 + n / 15.0);
     const std::vector<unsigned char> drawn = readpng(dir / name).rgb;
     ASSERT_EQ(drawn.size(), film.rgb[n].size()) << name;
     addcolours(drawn, film.rgb[n], 400, 300, error);
@@ -358,9 +350,6 @@ TEST(Export, FailuresAndStopsLeaveNoFile) {
   const std::string music = "data/zib-dovrin-halvenmoor.mp3", film = "--to 1 --out film.mp4";
   const std::pair<std::string, std::string> soundtracks[] = {
       {"mkfifo " + music, music + ": a FIFO, not a regular file"},
-      {"ln -s loop " + music + " && ln -s " + fs::path(music).filename().string() + " data/loop",
-       music + ": Too many levels of symbolic links"},
-      {"mkdir " + music, music + ": a folder, not a file"},
       {"printf 'RIFF\\044\\0\\0\\0WAVEfmt ' >" + music, music + " is not a 44.1 kHz stereo MP3 stream"}};
   std::string said;
   for (const auto& [make, reason] : soundtracks) {
@@ -378,35 +367,25 @@ TEST(Export, FailuresAndStopsLeaveNoFile) {
 }
 
 // With standard error (and output) closed, the film's file cannot take their place: the progress
-// lines go nowhere and the film stays whole. A name of 249 characters fits, as every name that
-// fits the folder, also where its stand-in must be a hidden named file.
-TEST(Export, ClosedDescriptorsAndLongNamesGiveWholeFilms) {
+// lines go nowhere and the film stays whole. The longest name the folder takes fits, also where a
+// film replaces an earlier one, or the folder has no unnamed files, and its stand-in must be a
+// hidden named file as long as the name.
+TEST(Export, ClosedDescriptorsAndTheLongestNamesGiveWholeFilms) {
   Workdir dir;
-  const std::string clip = tool("tessivar-export") + " --size 64x48 --to 0.5 --out ";
-  for (const char* closed : {"2>&-", ">&- 2>&-"}) {
-    ASSERT_EQ(std::system((clip + dir / "closed.mp4 " + closed).c_str()), 0) << closed;
-    const Film film = readfilm(dir / "closed.mp4");
+  const std::string longest = dir / (std::string(251, 'n') + ".mp4");
+  const std::string clip = tool("tessivar-export") + " --size 64x48 --to 0.5 --out " + longest;
+  for (const char* closed : {"2>&-", ">&- 2>&-"}) {  // the second replaces the first
+    ASSERT_EQ(std::system((clip + " " + closed).c_str()), 0) << closed;
+    const Film film = readfilm(longest);
     EXPECT_TRUE(film.width == 64 && film.luma.size() == 15u) << closed;
   }
-  const std::string longname = std::string(245, 'k') + ".mp4";
-  EXPECT_EQ(run("tessivar-export", "--size 64x48 --to 0.2 --quiet --out " + dir / longname), 0);
-  EXPECT_TRUE(fs::exists(dir / longname));
-
-  const std::string longest = dir / (std::string(251, 'n') + ".png");
   WholeFile named(longest, true);
   ASSERT_TRUE(named.stream() != nullptr) << named.error();
   EXPECT_FALSE(named.isunnamed());
   std::fputs("whole", named.stream());
   ASSERT_TRUE(named.commit()) << named.error();
   EXPECT_EQ(fs::file_size(longest), 5u);
-  WholeFile unnamed(longest);
-  EXPECT_TRUE(unnamed.isunnamed()) << "this machine's temporary folder has no O_TMPFILE";
-  std::fputs("replaced", unnamed.stream());
-  ASSERT_TRUE(unnamed.commit()) << unnamed.error();
-  EXPECT_EQ(fs::file_size(longest), 8u);
-  size_t files = 0;
-  for (const auto& entry : fs::directory_iterator(dir.path)) files += entry.is_regular_file();
-  EXPECT_EQ(files, 3u) << "closed.mp4, the long film and the long frame, nothing hidden";
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1) << "a stand-in was left";
 }
 
 // Without a display, scripts/run.sh hands over to scripts/export.sh: before the export it tells the
