@@ -212,7 +212,7 @@ TEST(Export, BadOptionsGiveTheUsageAndWriteNothing) {
        {"--size 320x241", "--size 8x8", "--fps 0", "--fps 121", "--fps 2.5", "--from -1",
         "--to 158.5", "--from 5 --to 5", "--quality 52", "--quality 0", "--out film.avi",
         "--bogus 1", "--size", "--size 2050x2048", "--size ' 32x 32'", "--fps 0x1e",
-        "--from 0x10", "--to ' 5'", "--to 1e1", "--fps +30"}) {
+        "--from 0x10", "--to ' 5'", "--to 1e1", "--fps +30", "--to +1", "--fps 30x"}) {
     // Were one accepted, a tiny film would be written and the status would be 0.
     EXPECT_EQ(run("tessivar-export", "--size 16x16 --to 0.1 --out " + dir / "x.mp4 " + bad), 2)
         << bad;
