@@ -63,12 +63,7 @@ clickdialog() {
 startdemo() {
   startplayer "$@"
   x11 key "$window" Return
-  for _ in $(seq 300); do
-    eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"
-    [ "$WIDTH" != 350 ] && break
-    sleep 0.1
-  done
-  [ "$WIDTH" != 350 ] || fail "$1" "the demo window never opened"
+  case $(waitdemo) in "window 350x130" | none) fail "$1" "the demo window never opened" ;; esac
   sleep 3
   kill -0 "$pid" 2>/dev/null || fail "$1" "the demo stopped on its own"
 }

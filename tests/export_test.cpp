@@ -24,25 +24,12 @@ extern "C" {
 namespace fs = std::filesystem;
 
 namespace {
-std::string tool(const std::string& name) {
-  const char* bin = std::getenv("TESSIVAR_BIN");
-  return fs::absolute(bin ? bin : "build").string() + "/" + name;
-}
-
 // Runs a tool of the build, from the repository root unless told otherwise; its exit status.
 int run(const std::string& name, const std::string& args, const std::string& in = ".") {
-  const std::string command = "cd " + in + " && " + tool(name) + " " + args + " >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
+  const std::string command = "cd " + in + " && " + buildtool(name) + " " + args;
+  const int status = std::system((command + " >/dev/null 2>&1").c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-struct Workdir {
-  fs::path path = fs::temp_directory_path() / ("tessivar-export-test-" + std::to_string(getpid()));
-  Workdir() { fs::create_directories(path); }
-  ~Workdir() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return (path / name).string(); }
-  bool empty() const { return fs::is_empty(path); }
-};
 
 // What a player gets from the file: each frame's mean brightness and time, and the sound; the
 // frames themselves as RGB when asked for.
@@ -207,7 +194,7 @@ double hit(const Film& film) {
 }  // namespace
 
 TEST(Export, BadOptionsGiveTheUsageAndWriteNothing) {
-  Workdir dir;
+  const Scratch dir("export");
   for (const char* bad :
        {"--size 320x241", "--size 8x8", "--fps 0", "--fps 121", "--fps 2.5", "--from -1",
         "--to 158.5", "--from 5 --to 5", "--quality 52", "--quality 0", "--out film.avi",
@@ -223,9 +210,10 @@ TEST(Export, BadOptionsGiveTheUsageAndWriteNothing) {
 // 5.4 seconds from 43 s at 15 fps (frame times of no whole millisecond), wide enough for the glow
 // and the date counter: the clip's length, size, rate and sound, and its frames are the
 // renderer's. What players show is what was drawn: BT.709 limited range, converted and tagged
-// so; square pixels; and a keyframe at least every 2 seconds, each an IDR (a closed GOP) for seeking.
+// so; square pixels; and a keyframe at least every 2 seconds, each an IDR (a closed GOP) for
+// seeking.
 TEST(Export, ClipShowsTheRenderersFramesInTheirColoursWithTagsAndKeyframes) {
-  Workdir dir;
+  const Scratch dir("export");
   fs::create_directories(dir / "export");
   fs::create_directories(dir / "render");
   // At CRF 12 the encoder's own loss (about 2 levels of red at the default 20) stays apart from
@@ -278,7 +266,7 @@ TEST(Export, ClipShowsTheRenderersFramesInTheirColoursWithTagsAndKeyframes) {
 // The picture jumps to white where the music hits, at each of the show's three white flashes, in
 // MP4 and in Matroska (named in capitals), where both streams start at 0.
 TEST(Export, PictureAndSoundAgreeWithinAFrameAtTheFlashes) {
-  Workdir dir;
+  const Scratch dir("export");
   for (const auto& [flash, name] : {std::pair{13.84, "flash.MKV"}, {134.65, "flash.mp4"},
                                     {138.85, "flash.mp4"}}) {
     const std::string clip = "--size 320x240 --quiet --out " + dir / name + " --from " +
@@ -300,7 +288,7 @@ int runsaying(const std::string& command, std::string& said) {
 }
 
 // The exporter in a folder of its own, whose data/ holds the images and the given soundtrack.
-int runwith(const Workdir& dir, const std::string& soundtrack, const std::string& args,
+int runwith(const Scratch& dir, const std::string& soundtrack, const std::string& args,
             std::string& said) {
   fs::remove_all(dir / "play");
   fs::create_directories(dir / "play/data");
@@ -308,7 +296,7 @@ int runwith(const Workdir& dir, const std::string& soundtrack, const std::string
     if (image.path().extension() == ".png")
       fs::create_symlink(fs::absolute(image.path()), dir.path / "play/data" / image.path().filename());
   const std::string command = "cd " + dir / "play" + " && " + soundtrack + " && " +
-                              tool("tessivar-export") + " " + args + " 2>&1";
+                              buildtool("tessivar-export") + " " + args + " 2>&1";
   const int status = runsaying(command, said);
   fs::remove_all(dir / "play");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -316,10 +304,10 @@ int runwith(const Workdir& dir, const std::string& soundtrack, const std::string
 
 // Waits until the exporter has its film open (an unnamed file in dir shows in /proc as
 // "dir/#123 (deleted)"), then stops it with the signal; its exit status.
-int stopwhilewriting(const Workdir& dir, int signal) {
+int stopwhilewriting(const Scratch& dir, int signal) {
   const pid_t pid = fork();
   if (pid == 0) {
-    const std::string exporter = tool("tessivar-export"), out = dir / "film.mp4";
+    const std::string exporter = buildtool("tessivar-export"), out = dir / "film.mp4";
     execl(exporter.c_str(), exporter.c_str(), "--quiet", "--out", out.c_str(), nullptr);
     _exit(127);
   }
@@ -338,7 +326,7 @@ int stopwhilewriting(const Workdir& dir, int signal) {
 // Folders that cannot be written (told before any drawing, which for the whole show would take
 // minutes), soundtracks that are no MP3 stream, and stops by SIGTERM and SIGKILL part-way.
 TEST(Export, FailuresAndStopsLeaveNoFile) {
-  Workdir dir;
+  const Scratch dir("export");
   EXPECT_EQ(run("tessivar-export", "--to 1 --out " + dir / "missing/film.mp4"), 1);
   EXPECT_EQ(run("tessivar-export", "--to 1 --out film.mp4", dir.path.string()), 1);
   EXPECT_TRUE(dir.empty());
@@ -371,9 +359,9 @@ TEST(Export, FailuresAndStopsLeaveNoFile) {
 // film replaces an earlier one, or the folder has no unnamed files, and its stand-in must be a
 // hidden named file as long as the name.
 TEST(Export, ClosedDescriptorsAndTheLongestNamesGiveWholeFilms) {
-  Workdir dir;
+  const Scratch dir("export");
   const std::string longest = dir / (std::string(251, 'n') + ".mp4");
-  const std::string clip = tool("tessivar-export") + " --size 64x48 --to 0.5 --out " + longest;
+  const std::string clip = buildtool("tessivar-export") + " --size 64x48 --to 0.5 --out " + longest;
   for (const char* closed : {"2>&-", ">&- 2>&-"}) {  // the second replaces the first
     ASSERT_EQ(std::system((clip + " " + closed).c_str()), 0) << closed;
     const Film film = readfilm(longest);
@@ -392,8 +380,8 @@ TEST(Export, ClosedDescriptorsAndTheLongestNamesGiveWholeFilms) {
 // film's size and length and an estimate of the time it takes, afterwards how to watch it with a
 // player Debian packages.
 TEST(Export, ScriptTellsTheFilmItsTimeAndHowToWatchIt) {
-  Workdir dir;
-  const std::string build = fs::path(tool("tessivar-export")).parent_path().string();
+  const Scratch dir("export");
+  const std::string build = fs::path(buildtool("tessivar-export")).parent_path().string();
   const std::string command = "bash scripts/export.sh " + build +
                               " --size 400x300 --from 20 --to 21 --quiet --out " + dir / "x.mp4" +
                               " 2>&1 | grep -v '^tessivar-export: drawing with'";
