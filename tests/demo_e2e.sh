@@ -109,13 +109,15 @@ glwindow() {
   echo "none"
 }
 
-# Waits until the demo has set its video mode and reports it.
+# Waits until the demo has set its video mode, the same on two readings running (the window may
+# pass through another on the way), and reports it.
 waitdemo() {
-  local mode=
-  for _ in $(seq 300); do
+  local mode= last=
+  for _ in $(seq 150); do
     mode=$(glwindow)
-    [ "$mode" != "window 350x130" ] && [ "$mode" != none ] && break
-    sleep 0.1
+    [ "$mode" = "$last" ] && [ "$mode" != "window 350x130" ] && [ "$mode" != none ] && break
+    last=$mode
+    sleep 0.2
   done
   echo "$mode"
 }
