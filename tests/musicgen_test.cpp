@@ -2,8 +2,6 @@
 // its energy changes against the picture, and that the same source gives the same file,
 // sample-aligned with the render.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -166,15 +164,10 @@ long bestlag(const std::vector<int16_t>& a, const std::vector<int16_t>& b, doubl
 }
 
 TEST_F(MusicgenTest, SameSourceSameFileOnOneThreadAlignedWithTheRender) {
-  const char* bin = std::getenv("TESSIVAR_BIN");
-  if (!bin) GTEST_SKIP() << "TESSIVAR_BIN names the build folder";
-  const fs::path folder =
-      fs::temp_directory_path() / ("tessivar-musicgen-" + std::to_string(getpid()));
-  fs::create_directories(folder);
+  const Scratch folder("musicgen");
   // The build composed the song on every core; one thread must give the same bytes.
-  const std::string command = std::string(bin) + "/tessivar-musicgen " +
-                              (folder / "again.mp3").string() + " --wav " +
-                              (folder / "render.wav").string() + " --threads 1";
+  const std::string command = buildtool("tessivar-musicgen") + " " + folder / "again.mp3" +
+                              " --wav " + folder / "render.wav" + " --threads 1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::vector<char> again = filebytes(folder / "again.mp3");
   EXPECT_FALSE(again.empty());
@@ -186,7 +179,6 @@ TEST_F(MusicgenTest, SameSourceSameFileOnOneThreadAlignedWithTheRender) {
   std::memcpy(render.data(), wav.data() + 44, render.size() * 2);
   ASSERT_EQ(render.size(), 2 * static_cast<size_t>(piecelength * rate));
   for (double t : {13.8, 30.0, 100.0, 139.0}) EXPECT_EQ(bestlag(render, decoded, t, 2000), 0) << t;
-  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -40,22 +40,14 @@ for bad in "--time" "--time abc --out $out" "--time 200 --out $out" "--size 10x1
   case "$message" in *usage:*) ;; *) fail "no usage message for: $bad" ;; esac
 done
 case "$message" in *"unexpected argument: stray"*) ;; *) fail "a stray argument said: $message" ;; esac
-# Numbers are decimal digits only: no hexadecimal, exponents, signs or spaces.
-for bad in "--time 0x10" "--time  5" "--time 1e1" "--time +5" "--size  32x 32" "--repeat 0x2"; do
-  "$render" ${bad%% *} "${bad#* }" --time 1 --out "$out" >/dev/null 2>&1 && fail "accepted: $bad"
-done
 
-# Images that are no picture of the expected size, a FIFO (an open for reading would wait for a
-# writer) among them: each is named, with why, at once.
+# An image that cannot be read, a FIFO (an open for reading would wait for a writer) among them,
+# is named, with why, at once (texman_test has every other reason the loader gives).
 mkdir -p "$out/d/data"
 ln -s "$PWD"/data/*.png "$out/d/data/"
 floor=$out/d/data/floorb.png
-text() { echo "not a picture" >"$1"; }
-small() { ln -s "$PWD/data/bga.png" "$1"; }
 loop() { ln -s floorb.png "$1"; }
-for case in "mkfifo:a FIFO, not a regular file" "mkdir:a folder, not a file" \
-            "loop:Too many levels of symbolic links" "small:a 256x256 PNG, not the 512x512 one expected" \
-            "text:not a PNG file (a 512x512 PNG is expected)"; do
+for case in "mkfifo:a FIFO, not a regular file" "loop:Too many levels of symbolic links"; do
   rm -rf "$floor"
   ${case%%:*} "$floor"
   message=$(cd "$out/d" && timeout 60 "$render" --size 64x48 --time 1 --out . 2>&1 >/dev/null)

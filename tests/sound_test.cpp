@@ -25,11 +25,6 @@ namespace fs = std::filesystem;
 using mp3decode::rate;
 
 namespace {
-std::string scratch(const std::string& name) {
-  return (fs::temp_directory_path() / ("tessivar-sound-" + std::to_string(getpid()) + "-" + name))
-      .string();
-}
-
 std::vector<int16_t> readraw(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::vector<int16_t> samples(fs::exists(path) ? fs::file_size(path) / 2 : 0);
@@ -77,48 +72,40 @@ TEST(Sound, PlaysTheFileOnceFromItsStartAndClosesEverything) {
   EXPECT_LT(last.size(), 2u * rate) << "the music loops";
 }
 
-TEST(Sound, WaitsForRunAndLeavesAnAudioSubsystemItFoundRunning) {
-  mp3decode::discardedaudio();
-  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
-  EXPECT_FALSE(sound_init(scratch("missing.mp3").c_str(), 0));
-  EXPECT_TRUE(audioup());
-  EXPECT_FALSE(audioopen());
+// Each way the music cannot open leaves no audio device behind, the audio subsystem as it found
+// it, and a reason for the player to print; a good file clears it and plays only from sound_run.
+TEST(Sound, EveryFailureReleasesWhatItOpenedAndSaysWhy) {
+  const Scratch dir("sound");
+  const std::string notmusic = dir / "not.mp3", empty = dir / "empty.mp3";
+  const std::string folder = dir / "dir.mp3", missing = dir / "missing.mp3";
+  std::ofstream(notmusic) << "Tessivar, but not its music\n";
+  std::ofstream{empty};
+  fs::create_directory(folder);
+  // {file, driver, reason, whether the audio subsystem runs already}; the last leaves it running.
+  const std::tuple<std::string, const char*, std::string, bool> cases[] = {
+      {missing, "disk", "", false}, {folder, "disk", "", false}, {empty, "disk", "", false},
+      {notmusic, "disk", notmusic + " is not a 44.1 kHz stereo MP3 stream", false},
+      {"/dev/zero", "disk", "/dev/zero: a device, not a regular file", false},
+      {"data/bga.png", "disk", "", false}, {songname, "nosuchdriver", "", false},
+      {missing, "disk", "", true}};
+  for (const auto& [file, driver, reason, up] : cases) {
+    mp3decode::discardedaudio();
+    setenv("SDL_AUDIODRIVER", driver, 1);
+    ASSERT_TRUE(!up || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0);
+    EXPECT_FALSE(sound_init(file.c_str(), 0)) << file << " " << driver;
+    EXPECT_FALSE(audioopen()) << file;
+    EXPECT_EQ(audioup(), up) << file;
+    EXPECT_FALSE(soundfailure().empty()) << file;
+    EXPECT_TRUE(reason.empty() || soundfailure() == reason) << soundfailure();
+  }
   ASSERT_TRUE(sound_init(songname, 0));
+  EXPECT_EQ(soundfailure(), "");
   EXPECT_TRUE(audioopen());
   EXPECT_FALSE(Mix_PlayingMusic()) << "nothing plays before sound_run";
   sound_run();
   sound_close();
-  EXPECT_TRUE(audioup());
-  EXPECT_FALSE(audioopen());
+  EXPECT_TRUE(audioup() && !audioopen());
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
-}
-
-// Each way the music cannot open leaves no audio device behind and keeps a reason for the
-// player to print; a good file clears it.
-TEST(Sound, EveryFailureReleasesWhatItOpenedAndSaysWhy) {
-  const std::string notmusic = scratch("not.mp3"), empty = scratch("empty.mp3");
-  const std::string folder = scratch("dir.mp3");
-  std::ofstream(notmusic) << "Tessivar, but not its music\n";
-  std::ofstream{empty};
-  fs::create_directory(folder);
-  const std::tuple<std::string, const char*, std::string> cases[] = {
-      {scratch("missing.mp3"), "disk", ""}, {folder, "disk", ""}, {empty, "disk", ""},
-      {notmusic, "disk", notmusic + " is not a 44.1 kHz stereo MP3 stream"},
-      {"/dev/zero", "disk", "/dev/zero: a device, not a regular file"},
-      {"data/bga.png", "disk", ""}, {songname, "nosuchdriver", ""}};
-  for (const auto& [file, driver, reason] : cases) {
-    mp3decode::discardedaudio();
-    setenv("SDL_AUDIODRIVER", driver, 1);
-    EXPECT_FALSE(sound_init(file.c_str(), 0)) << file << " " << driver;
-    EXPECT_FALSE(audioopen() || audioup()) << file;
-    EXPECT_FALSE(soundfailure().empty()) << file;
-    if (!reason.empty()) EXPECT_EQ(soundfailure(), reason);
-  }
-  for (const std::string& file : {notmusic, empty, folder}) fs::remove(file);
-  mp3decode::discardedaudio();
-  ASSERT_TRUE(sound_init(songname, 0));
-  EXPECT_EQ(soundfailure(), "");
-  sound_close();
 }
 
 // The soundtrack's own frames pass with tags around them; other rates, channel counts, frames out
@@ -148,7 +135,6 @@ TEST(Sound, OnlyAChainOf44kStereoFramesReachesTheDecoder) {
   EXPECT_TRUE(changed([](auto& b) { b[2] ^= 0x02; }));             // padding: out of step
   EXPECT_TRUE(changed([](auto& b) { b.erase(b.begin()); }));       // no header where it starts
   EXPECT_FALSE(ismp3stream(tagged.data(), 140)) << "a tag and no frames";
-
 }
 
 // The demo's start-up and shutdown in a child process, SDL's audio written to a file at about the
@@ -173,12 +159,19 @@ void rundemo(Start setup, const std::string& output) {
   std::_Exit(0);
 }
 
-TEST(SoundDemoDeathTest, StartUpPlaysTheMusicFromItsFirstSample) {
-  const std::string output = scratch("demo.raw");
+// Without an audio device, or with the music unticked, the demo runs silently on the same clock;
+// with music, it plays from the piece's first sample.
+TEST(SoundDemoDeathTest, StartUpRunsSilentlyOnTimeOrPlaysTheMusicFromItsFirstSample) {
+  const Scratch dir("sound");
+  const std::string output = dir / "demo.raw";
+  for (Start setup : {Start::nodevice, Start::unticked}) {
+    EXPECT_EXIT(rundemo(setup, output), ::testing::ExitedWithCode(0),
+                "soundon=0 audio=0 after=0 time=1.234");
+    EXPECT_FALSE(fs::exists(output)) << "audio was opened";
+  }
   EXPECT_EXIT(rundemo(Start::music, output), ::testing::ExitedWithCode(0),
               "soundon=1 audio=1 after=0 time=1.234");
   const std::vector<int16_t> played = readraw(output);
-  fs::remove(output);
   const std::vector<int16_t> start = mp3decode::decode(songname, 2.5);
   ASSERT_GE(start.size(), 2u * 2 * rate);
   // One second into the piece, a stretch that occurs once; from it, where playback began.
@@ -195,11 +188,3 @@ TEST(SoundDemoDeathTest, StartUpPlaysTheMusicFromItsFirstSample) {
               std::equal(start.begin(), start.begin() + compared, played.begin() + begin));
 }
 
-TEST(SoundDemoDeathTest, RunsSilentlyWithUnchangedTimingWhenTheMusicCannotOpenOrIsUnticked) {
-  const std::string output = scratch("silent.raw");
-  for (Start setup : {Start::nodevice, Start::unticked}) {
-    EXPECT_EXIT(rundemo(setup, output), ::testing::ExitedWithCode(0),
-                "soundon=0 audio=0 after=0 time=1.234");
-    EXPECT_FALSE(fs::exists(output)) << "audio was opened";
-  }
-}

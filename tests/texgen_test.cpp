@@ -1,8 +1,6 @@
 // The generated images: repeatable output, sprite borders, seams of the wrapped images and where
 // the logo's lettering lies.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -47,14 +45,10 @@ void expectseamless(const std::string& name, bool columns) {
 }  // namespace
 
 TEST(Texgen, TwoRunsWriteIdenticalBytesAndFramesSheetsTakeOneSize) {
-  const char* bin = std::getenv("TESSIVAR_BIN");  // else the test programs' parent folder
-  const fs::path generator =
-      (bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path().parent_path()) /
-      "tessivar-texgen";
-  const fs::path root = fs::temp_directory_path() / ("texgen-test-" + std::to_string(getpid()));
-  for (const fs::path& dir : {root / "one", root / "two"}) {
-    const std::string command =
-        generator.string() + " " + dir.string() + " --sheet " + (dir / "sheet.png").string();
+  const std::string generator = buildtool("tessivar-texgen");
+  const Scratch root("texgen");
+  for (const std::string& dir : {root / "one", root / "two"}) {
+    const std::string command = generator + " " + dir + " --sheet " + dir + "/sheet.png";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
   // Twelve images and the sheet, and no temporary file left behind by the renames.
@@ -62,21 +56,19 @@ TEST(Texgen, TwoRunsWriteIdenticalBytesAndFramesSheetsTakeOneSize) {
   for (const auto& entry : fs::directory_iterator(root / "one")) {
     const std::vector<char> one = filebytes(entry.path());
     EXPECT_FALSE(one.empty()) << entry.path();
-    EXPECT_EQ(one, filebytes(root / "two" / entry.path().filename())) << entry.path();
+    EXPECT_EQ(one, filebytes(root / "two/" + entry.path().filename().string())) << entry.path();
     ++files;
   }
   EXPECT_EQ(files, 13);
 
   // A frames sheet takes frames of one size; a stray picture of another size is refused, not
   // sampled as if it were one, and leaves no sheet behind.
-  const fs::path one = root / "one";
-  const std::string sheet = generator.string() + " --frames-sheet " + (root / "frames.png").string();
-  const std::string alike = " " + (one / "floorb.png").string() + " " + (one / "skya.png").string();
-  EXPECT_NE(std::system((sheet + alike + " " + (one / "snowa.png").string()).c_str()), 0);
+  const std::string one = root / "one", sheet = generator + " --frames-sheet " + root / "frames.png";
+  const std::string alike = " " + one + "/floorb.png " + one + "/skya.png";
+  EXPECT_NE(std::system((sheet + alike + " " + one + "/snowa.png").c_str()), 0);
   EXPECT_FALSE(fs::exists(root / "frames.png"));
   EXPECT_EQ(std::system((sheet + alike).c_str()), 0);
   EXPECT_FALSE(filebytes(root / "frames.png").empty());
-  fs::remove_all(root);
 }
 
 TEST(Texgen, SpritesFadeToBlackWrappedImagesJoinAndTheLogoStaysVisible) {

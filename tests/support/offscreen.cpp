@@ -1,6 +1,7 @@
 #include "offscreen.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -80,3 +81,16 @@ std::vector<char> filebytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+std::string buildtool(const std::string& name) {
+  const char* bin = std::getenv("TESSIVAR_BIN");
+  return std::filesystem::absolute(bin ? bin : "build").string() + "/" + name;
+}
+
+Scratch::Scratch(const std::string& name)
+    : path(std::filesystem::temp_directory_path() /
+           ("tessivar-" + name + "-" + std::to_string(getpid()))) {
+  std::filesystem::create_directories(path);
+}
+
+Scratch::~Scratch() { std::filesystem::remove_all(path); }

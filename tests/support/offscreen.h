@@ -2,6 +2,7 @@
 // Test support: an offscreen GL context for the whole test program, and the demo drawn in it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,18 @@ struct Picture {
 Picture readpng(const std::string& path);
 // A whole file's bytes; empty where it cannot be read.
 std::vector<char> filebytes(const std::string& path);
+// A program of the build, in the folder TESSIVAR_BIN names (ctest sets it), else in build/.
+std::string buildtool(const std::string& name);
+
+// A folder of the test's own in the temporary folder, removed with all it holds at the end.
+struct Scratch {
+  explicit Scratch(const std::string& name);
+  ~Scratch();
+  Scratch(const Scratch&) = delete;
+  std::string operator/(const std::string& name) const { return (path / name).string(); }
+  bool empty() const { return std::filesystem::is_empty(path); }
+  std::filesystem::path path;
+};
 
 // Opens (once per test program) an offscreen context of the given size.
 void needoffscreen(int width = 640, int height = 480, bool stencil = false);
