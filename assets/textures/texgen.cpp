@@ -169,7 +169,7 @@ Image drawcella() {
 // thousand pixels wide: a membrane driven far past full brightness, so that even its edge texels
 // clip and the line stays crisp when a texel covers sixteen pixels, around an almost black inside
 // with a soft dim nucleus. Red is held back once the texels are averaged: the line clips to an
-// icy white-aqua with a blue-violet fringe, which stacked copies keep as lace on the red tissue.
+// icy white-aqua with a blue fringe, which stacked copies keep as lace on the red tissue.
 Image drawcellc() {
   Image image = drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
@@ -182,7 +182,7 @@ Image drawcellc() {
     const float nr = std::hypot(u - 0.12f, v + 0.08f);
     const float nucleus = 0.14f * bump(nr, 0.06f);
     const Colour rim =
-        mixcolour(Colour{0.88f, 0.55f, 1.0f}, Colour{1.0f, 0.8f, 1.0f}, bump(r - outline, 0.032f)) *
+        mixcolour(Colour{0.3f, 0.7f, 1.0f}, Colour{1.0f, 0.8f, 1.0f}, bump(r - outline, 0.032f)) *
         membrane;
     const Colour core = Colour{0.7f, 0.45f, 0.9f} * (inside * (0.04f * grain + nucleus));
     return (rim + core) * spritewindow(r);
@@ -205,11 +205,17 @@ Image drawcelle() {
 }
 
 // A bead of the growth's strings. Hundreds overlap where the strings bunch, so the ring is thin
-// and dim, its glow falls off within a few texels and the middle stays dark.
+// and dim, its glow falls off within a few texels and the middle stays dark. The ring wobbles and
+// is brighter on one side, so a string of copies reads as a living chain, not a coil spring.
 Image drawcelld() {
   return drawsprite(64, 4, [](float u, float v) {
     const float r = std::hypot(u, v);
-    const float ring = 0.62f * bump(r - 0.52f, 0.045f) + 0.08f * bump(r - 0.52f, 0.12f);
+    const float angle = std::atan2(v, u);
+    const float outline =
+        0.52f + 0.035f * std::sin(3 * angle + 0.7f) + 0.02f * std::sin(5 * angle + 2.3f);
+    const float bead = bump(std::hypot(u - 0.38f, v - 0.3f), 0.08f);
+    const float ring =
+        (0.62f + 0.3f * bead) * bump(r - outline, 0.045f) + 0.08f * bump(r - outline, 0.12f);
     return Colour{0.42f, 0.78f, 1.0f} * (ring * spritewindow(r, 0.66f, 0.9f));
   });
 }
@@ -266,9 +272,10 @@ Colour skycolour(Vec3 d) {
   const Colour zenith{0.02f, 0.03f, 0.1f}, horizon{0.06f, 0.09f, 0.24f};
   const float up = std::pow(smoothstep(0.15f, 0.95f, d.y), 0.6f);
   const float glow = std::exp(-std::fabs(d.y - 0.15f) / 0.35f);
-  const float below = 0.2f + 0.8f * smoothstep(-0.35f, 0.05f, d.y);
-  // Just above the horizon the sky sinks to the floor's far tone, so the floor's edge dissolves.
-  const float settle = 0.3f + 0.7f * smoothstep(0.02f, 0.34f, d.y);
+  const float below = 0.02f + 0.98f * smoothstep(-0.15f, 0.06f, d.y);
+  // Around the horizon the sky sinks almost to black, the floor's far tone, so the edge of the
+  // floor dissolves instead of standing as a dark table-top against a blue band.
+  const float settle = 0.12f + 0.88f * smoothstep(0.02f, 0.4f, d.y);
   const Colour base = mixcolour(horizon, zenith, up) * ((0.55f + 0.45f * glow) * below * settle);
 
   const Vec3 bandnormal{0.38f, 0.52f, 0.76f};
@@ -291,13 +298,15 @@ Image drawskya() {
 }
 
 // The tissue on the background sphere, a tile that repeats across and down without a seam.
-// Twelve cells around by four from pole to pole: on the sphere's equator the texture is stretched
-// about three times as much across as down, so there the cells come out round. Walls laced with a
+// Twenty-four cells around by eight from pole to pole: on the sphere's equator the texture is
+// stretched about three times as much across as down, so there the cells come out round, and the
+// camera, which sees a sixth of the sphere, has a dozen cells in view rather than a smeared few.
+// Walls laced with a
 // finer web of capillaries, a nucleus in every cell, grainy cytoplasm. The demo tints the sphere
 // pure red, so red carries the whole pattern; the walls' crimson and the nuclei's rose differ
 // only in the file.
 Colour tissuecolour(float x, float y) {
-  constexpr int across = 12, down = 4;
+  constexpr int across = 24, down = 8;
   const Vec3 warp = warpvector({x * 4, y * 4, 0.3f}, 3, 81, 4);
   const float wx = (x + 0.025f * warp.x) * across, wy = (y + 0.075f * warp.y) * down;
   const Cells big = cellnoise2(wx, wy, 82, across, down);
@@ -325,9 +334,10 @@ Image drawbga() {
       size, [](int x, int y) { return tissuecolour((x + 0.5f) / size, (y + 0.5f) / size); });
 }
 
-// Frozen ground that repeats on both axes: small plates of deep blue-black ice split by thin bright
-// frosted cracks, with faint dark drifts of snow; even where the light falls the plates stay dark,
-// so the floor melts into the night at its far edge. All noise is periodic with the image, so the four repeats
+// Frozen ground that repeats on both axes: small plates of deep blue-black ice split by soft
+// frosted cracks two to three texels wide (the floor is drawn without mipmaps, so a one-texel crack
+// breaks into crawling dashes in the distance), with faint dark drifts of snow; the plates stay
+// dark, so the floor melts into the night at its far edge. All noise is periodic with the image, so the four repeats
 // join invisibly; the plates are many and alike and the warp gentle, so no single crack stands
 // out to repeat across the floor.
 Colour groundcolour(float x, float y) {
@@ -336,15 +346,15 @@ Colour groundcolour(float x, float y) {
   const float wx = x + warp.x, wy = y + warp.y;
   const Cells plates = cellnoise2(wx * platecells, wy * platecells, 92, platecells, platecells);
   const Cells fine = cellnoise2(wx * finecells, wy * finecells, 93, finecells, finecells);
-  const float crack = 1 - smoothstep(0.0f, 0.022f, plates.f2 - plates.f1);
-  const float finecrack = 1 - smoothstep(0.0f, 0.03f, fine.f2 - fine.f1);
+  const float crack = 1 - smoothstep(0.0f, 0.045f, plates.f2 - plates.f1);
+  const float finecrack = 1 - smoothstep(0.0f, 0.06f, fine.f2 - fine.f1);
   const float tone = 0.8f + 0.35f * hashunit(hashmix(plates.id));
   const float mottle = fbm({x * mottleperiod, y * mottleperiod, 0.75f}, 5, 94, mottleperiod);
   const float drift =
       smoothstep(0.1f, 0.6f, fbm({x * driftperiod, y * driftperiod, 0.1f}, 4, 95, driftperiod));
-  const Colour ice = Colour{0.035f, 0.06f, 0.14f} * (tone * (0.85f + 0.3f * mottle));
+  const Colour ice = Colour{0.04375f, 0.075f, 0.175f} * (tone * (0.85f + 0.3f * mottle));
   const Colour frost = Colour{0.7f, 0.85f, 1.0f};
-  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.25f * finecrack), frost, 0.85f * crack);
+  const Colour cracked = mixcolour(mixcolour(ice, frost, 0.16f * finecrack), frost, 0.6f * crack);
   const Colour snow = Colour{0.12f, 0.16f, 0.26f} * (0.92f + 0.12f * mottle);
   return mixcolour(cracked, snow, drift * 0.35f);
 }
