@@ -398,8 +398,14 @@ Image drawlogoa() {
     if (!nearlogo(px, py)) return Colour{0, 0, 0};
     const float letters = clamp01(half - text.distance(px, py) + 0.5f);
     const float rule = clamp01(1.2f - logoruledistance(px, py) + 0.5f) * 0.7f;
-    const float light = 1 - 0.35f * smoothstep(logobaseline - 80, logobaseline, py);
-    return Colour{0.85f, 0.93f, 1.0f} * std::fmax(letters * light, rule);
+    // Chrome: a bright sky in the upper half of each letter, a dark horizon just below the
+    // middle, then a cooler glint rising again toward the baseline.
+    const float up = (logobaseline - py) / (1.4f * logoscale);
+    const float sky = 0.7f + 0.3f * smoothstep(0.5f, 0.95f, up);
+    const float ground = 0.35f + 0.45f * smoothstep(0.42f, 0.05f, up);
+    const float light = up > 0.46f ? sky : ground;
+    const Colour tint = up > 0.46f ? Colour{0.88f, 0.96f, 1.0f} : Colour{0.62f, 0.86f, 1.0f};
+    return letters > rule ? tint * (letters * light) : Colour{0.85f, 0.93f, 1.0f} * rule;
   });
 }
 
