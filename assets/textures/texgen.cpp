@@ -301,30 +301,30 @@ Image drawskya() {
 // Twenty-four cells around by eight from pole to pole: on the sphere's equator the texture is
 // stretched about three times as much across as down, so there the cells come out round, and the
 // camera, which sees a sixth of the sphere, has a dozen cells in view rather than a smeared few.
-// Walls laced with a
-// finer web of capillaries, a nucleus in every cell, grainy cytoplasm. The demo tints the sphere
-// pure red, so red carries the whole pattern; the walls' crimson and the nuclei's rose differ
-// only in the file.
+// The sphere is magnified several times on screen, so the walls are thick and bright and the
+// nuclei large; a finer web of capillaries and dark grainy cytoplasm fill the cells. The demo
+// tints the sphere pure red, so red carries the whole pattern; the walls' crimson and the nuclei's
+// rose differ only in the file.
 Colour tissuecolour(float x, float y) {
   constexpr int across = 24, down = 8;
   const Vec3 warp = warpvector({x * 4, y * 4, 0.3f}, 3, 81, 4);
   const float wx = (x + 0.025f * warp.x) * across, wy = (y + 0.075f * warp.y) * down;
   const Cells big = cellnoise2(wx, wy, 82, across, down);
   const float gap = big.f2 - big.f1;
-  const float wall = bump(gap, 0.06f);
+  const float wall = bump(gap, 0.1f);
   const float inside = smoothstep(0.0f, 0.3f, gap);
   const Cells fine = cellnoise2(wx * 4, wy * 4, 85, across * 4, down * 4);
   const float capillary = bump(fine.f2 - fine.f1, 0.1f) * inside;
-  const float nuclearsize = 0.13f + 0.05f * hashunit(hashmix(big.id));
+  const float nuclearsize = 0.16f + 0.05f * hashunit(hashmix(big.id));
   const float nucleus =
-      0.65f * bump(big.f1 - nuclearsize, 0.035f) +
-      0.2f * (1 - smoothstep(nuclearsize - 0.04f, nuclearsize, big.f1)) +
-      0.4f * bump(std::hypot(big.nearest.x + 0.04f - wx, big.nearest.y - wy), 0.035f);
+      0.78f * bump(big.f1 - nuclearsize, 0.035f) +
+      0.24f * (1 - smoothstep(nuclearsize - 0.04f, nuclearsize, big.f1)) +
+      0.48f * bump(std::hypot(big.nearest.x + 0.04f - wx, big.nearest.y - wy), 0.035f);
   // Grain at the scale of single texels: magnified on screen it is what keeps the tissue from
   // reading as a smooth wash.
   const float grain = 0.5f + 0.5f * fbm({x * 64, y * 64, 0.6f}, 2, 83, 64);
   const Colour crimson{1.0f, 0.22f, 0.28f}, rose{0.9f, 0.32f, 0.62f};
-  return crimson * (0.85f * wall + inside * (0.02f + 0.12f * grain * grain)) +
+  return crimson * (0.9f * wall + inside * (0.01f + 0.06f * grain * grain)) +
          rose * (0.45f * capillary + nucleus * inside);
 }
 
@@ -337,9 +337,9 @@ Image drawbga() {
 // Frozen ground that repeats on both axes: small plates of deep blue-black ice split by soft
 // frosted cracks two to three texels wide (the floor is drawn without mipmaps, so a one-texel crack
 // breaks into crawling dashes in the distance), with faint dark drifts of snow; the plates stay
-// dark, so the floor melts into the night at its far edge. All noise is periodic with the image, so the four repeats
-// join invisibly; the plates are many and alike and the warp gentle, so no single crack stands
-// out to repeat across the floor.
+// dark, so the floor melts into the night at its far edge. All noise is periodic with the image,
+// so the four repeats join invisibly; the plates are many and alike and the warp gentle, so no
+// single crack stands out to repeat across the floor.
 Colour groundcolour(float x, float y) {
   constexpr int platecells = 10, finecells = 26, mottleperiod = 6, driftperiod = 3;
   const Vec3 warp = warpvector({x * 5, y * 5, 0}, 3, 91, 5) * 0.05f;
