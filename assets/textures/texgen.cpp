@@ -247,27 +247,29 @@ Image drawsplatb() {
 
 // ---- spheres and the floor -------------------------------------------------------------------
 
-// The aurora: curtains hanging from a wavering base line in the band above the horizon, green at
-// their foot and violet higher up, streaked across and brighter in folds. Noise is taken on the
-// circle of azimuths so the curtains close round the dome without a seam.
+// The aurora: curtains hanging from a wavering, finely kinked base line in the band above the
+// horizon, with a crisp bright green hem at their foot, violet higher up, streaked across and
+// brighter in folds. Noise is taken on the circle of azimuths so the curtains close round the dome
+// without a seam.
 Colour aurora(Vec3 d) {
   const float around = std::atan2(d.z, d.x);
   const Vec3 ring{std::cos(around), std::sin(around), 0.0f};
-  const float base = 0.3f + 0.07f * fbm(ring * 1.7f, 3, 76);
+  const float base = 0.3f + 0.07f * fbm(ring * 1.7f, 3, 76) + 0.035f * fbm(ring * 6.0f, 2, 79);
   const float height = d.y - base;
-  const float foot = smoothstep(-0.035f, 0.015f, height);
-  const float rise = std::exp(-std::fmax(height, 0.0f) / 0.16f);
+  const float foot = smoothstep(-0.02f, 0.006f, height);
+  const float rise = std::exp(-std::fmax(height, 0.0f) / 0.2f);
+  const float hem = bump(height - 0.012f, 0.016f);
   const float streaks = std::pow(0.5f + 0.5f * fbm(ring * 9.0f + Vec3{0, 0, d.y * 2.0f}, 4, 77), 2.0f);
   const float folds = smoothstep(-0.25f, 0.45f, fbm(ring * 2.4f + Vec3{0, 0, 3.0f}, 3, 78));
-  const Colour colour = mixcolour(Colour{0.22f, 1.0f, 0.55f}, Colour{0.62f, 0.3f, 0.95f},
-                                  smoothstep(0.02f, 0.24f, height));
-  return colour * (0.95f * foot * rise * (0.25f + 1.2f * streaks) * folds);
+  const Colour colour = mixcolour(Colour{0.3f, 1.0f, 0.62f}, Colour{0.62f, 0.3f, 0.95f},
+                                  smoothstep(0.03f, 0.3f, height));
+  return colour * (0.95f * foot * rise * (0.25f + 1.2f * streaks) * folds) +
+         Colour{0.3f, 1.0f, 0.62f} * (0.5f * hem * folds * (0.4f + streaks));
 }
 
 // The night sky inside the dome: deep blue at the zenith, a glow above the horizon that sinks to
 // near black at the horizon itself and below it (the dome's lower half shows past the far edge of
-// the floor), a band of nebula
-// clouds with dark lanes arching across, and the aurora.
+// the floor), a band of nebula clouds with dark lanes arching across, and the aurora.
 Colour skycolour(Vec3 d) {
   const Colour zenith{0.02f, 0.03f, 0.1f}, horizon{0.06f, 0.09f, 0.24f};
   const float up = std::pow(smoothstep(0.15f, 0.95f, d.y), 0.6f);
