@@ -119,14 +119,15 @@ Vec3 warpvector(Vec3 p, int octaves, std::uint32_t seed, int period = 0) {
 
 // ---- sprites ---------------------------------------------------------------------------------
 
-// A snow flake: a smooth warm core that never reaches white, so it carries light when the flake
-// is a few pixels across without a flat plateau when it is large, in a short cool halo that is
-// gone by 40 % of the radius, so thousands of flakes stay flakes instead of summing into fog.
+// A snow flake: a warm disc that fills most of the sprite, so a flake a few pixels across still
+// covers them instead of shrinking to a one-pixel star, held below white so overlapping flakes do
+// not burn, with a short soft edge and a faint cool halo that is gone by 56 % of the radius, so
+// thousands of flakes stay flakes instead of summing into fog.
 Colour snowflake(float u, float v) {
   const float r = std::hypot(u, v);
-  const Colour core = Colour{1.0f, 0.88f, 0.7f} * (0.92f * bump(r, 0.17f));
-  const Colour halo = Colour{0.5f, 0.66f, 0.95f} * (0.34f * bump(r, 0.22f));
-  return (core + halo) * spritewindow(r, 0.24f, 0.4f);
+  const Colour core = Colour{1.0f, 0.9f, 0.76f} * (0.84f * (1 - smoothstep(0.3f, 0.44f, r)));
+  const Colour halo = Colour{0.5f, 0.66f, 0.95f} * (0.25f * bump(r, 0.35f));
+  return (core + halo) * spritewindow(r, 0.44f, 0.56f);
 }
 
 Image drawsnowa() { return drawsprite(64, 4, snowflake); }
