@@ -12,7 +12,7 @@
 namespace musicgen {
 namespace {
 
-// Loudest stretch of the mix going into the compressor, as RMS of both channels.
+// Loudest stretch of the mix going into the limiter, as RMS of both channels.
 constexpr float loudesttarget = 0.3f;  // about -10.5 dBFS
 // The finished track, decoded: as loud as streaming services play music (-14 LUFS), its peaks,
 // between the samples too, under -1 dBTP. The encoder's quantiser rounds towards zero and plays
@@ -32,7 +32,7 @@ std::vector<float> ducking(size_t frames, const std::vector<Note>& notes, float 
     const bool kick = note.voice == Voice::kick;
     if (!kick && note.voice != Voice::impact) continue;
     const float depth = (kick ? kickdepth : 1.6f * kickdepth) * note.velocity;
-    const float recover = kick ? 0.1f : 0.35f;
+    const float recover = kick ? 0.1f : 0.06f;
     const size_t start = frameat(note.time);
     for (size_t n = 0; n < frameat(6 * recover) && start + n < gain.size(); ++n) {
       const float t = static_cast<float>(n) / samplerate;
@@ -219,24 +219,6 @@ void scale(Stereo& track, float gain) {
   }
 }
 
-// Gentle glue: 2:1 above the threshold, measured on the smoothed power of both sides.
-void compress(Stereo& track, float threshold) {
-  const float attack = 1.0f - std::exp(-1.0f / (0.015f * samplerate));
-  const float release = 1.0f - std::exp(-1.0f / (0.25f * samplerate));
-  const float power = threshold * threshold;
-  constexpr float ratio = 2.0f;
-  float level = 0;
-  for (size_t i = 0; i < track[0].size(); ++i) {
-    const float p = 0.5f * (track[0][i] * track[0][i] + track[1][i] * track[1][i]);
-    level += (p > level ? attack : release) * (p - level);
-    if (level > power) {
-      const float gain = std::pow(level / power, -0.5f * (1.0f - 1.0f / ratio));
-      track[0][i] *= gain;
-      track[1][i] *= gain;
-    }
-  }
-}
-
 // The wave between samples as a 4x oversampling meter and a player's reconstruction filter see
 // it: a Blackman-windowed sinc over eight samples either side, at a quarter, half and three
 // quarters of each step. It is flat to 16 kHz and rolls off above, where the encoder's low-pass
@@ -302,7 +284,7 @@ std::vector<float> limitergain(const std::vector<float>& peaks, float drive) {
   }
   double sum = 0;
   for (size_t i = 0; i < lookahead && i < frames; ++i) sum += held[i];
-  const float recovery = 1.0f - std::exp(-1.0f / (0.08f * samplerate));
+  const float recovery = 1.0f - std::exp(-1.0f / (0.05f * samplerate));
   std::vector<float> gains(frames);
   float gain = 1.0f;
   for (size_t i = 0; i < frames; ++i) {
@@ -409,8 +391,6 @@ std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int thread
   equalise(track);
   const float level = loudesttarget / loudestrms(track, 3.0);
   scale(track, level);
-  // Only the surges above the loudest stretch are held back, so that the climax keeps its lift.
-  compress(track, 1.6f * loudesttarget);
   fadeout(track);
   const float drive = finish(track, threads);
   if (gain) *gain = level * drive;

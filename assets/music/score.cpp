@@ -327,7 +327,7 @@ void returnbuild(Notes& notes) {
 // supersaw and strings over the whole beat, Dm Bb A to a last Dm that dies with the picture.
 void climax(Notes& notes, Noise& noise) {
   hit(notes, at(81), 1.0f, 26);
-  add(notes, at(81), 2.5, Voice::crash, 60, 0.8f, 0.5f);
+  add(notes, at(81), 2.5, Voice::crash, 60, 0.6f, 0.5f);
   swell(notes, Voice::staticnoise, at(81), at(81) + 1.0, 0.01f, 0.95f, 0.6f, 60, 0.2f);
   // The last Dm stops short of the black, so that only the room rings on into it.
   const Harmony harmony = {{81, 1, &Dm}, {82, 1, &Bb}, {83, 1, &A}, {84, 0.8, &Dm}};
