@@ -191,8 +191,8 @@ void worms1(Notes& notes, Noise& noise) {
   const Harmony approach = {{41, 2, &Bb}, {43, 2, &Gm}, {45, 2, &Eb}, {47, 2, &A}};
   pads(notes, waiting, 0.42f, 0.6f, 1.0f);
   pads(notes, approach, 0.45f, 0.45f);
-  bassline(notes, {{33, 4, &Dm}}, drone, 0.42f, 0.1f);
-  bassline(notes, {{37, 2, &Eb}, {39, 2, &A}}, offbeats, 0.5f, 0.25f);
+  bassline(notes, {{33, 4, &Dm}}, drone, 0.38f, 0.1f);
+  bassline(notes, {{37, 2, &Eb}, {39, 2, &A}}, offbeats, 0.72f, 0.25f);
   bassline(notes, approach, ".rr.r-.fr-.or-.a", 0.8f, 0.4f);
   for (int bar = 33; bar < 37; ++bar) {
     add(notes, at(bar), 0.5, Voice::tom, 33, 0.6f);

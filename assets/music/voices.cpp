@@ -52,16 +52,16 @@ constexpr float lowbus = 0.5f;
 
 Routing routing(Voice voice) {
   switch (voice) {
-    case Voice::kick: return {Bus::drums, 0.42f, 0.02f, 0, 0, lowbus};
-    case Voice::snare: return {Bus::drums, 0.3f, 0.18f, 0, 0};
-    case Voice::clap: return {Bus::drums, 0.34f, 0.2f, 0, 0};
+    case Voice::kick: return {Bus::drums, 0.34f, 0.02f, 0, 0, lowbus};
+    case Voice::snare: return {Bus::drums, 0.24f, 0.18f, 0, 0};
+    case Voice::clap: return {Bus::drums, 0.27f, 0.2f, 0, 0};
     case Voice::hat: return {Bus::drums, 0.2f, 0.04f, 0, 0};
     case Voice::openhat: return {Bus::drums, 0.15f, 0.08f, 0, 0};
     case Voice::ride: return {Bus::drums, 0.15f, 0.1f, 0, 0};
     case Voice::crash: return {Bus::hits, 0.12f, 0.25f, 0, 0};
     case Voice::impact: return {Bus::hits, 0.38f, 0.5f, 0, 0};
     case Voice::tom: return {Bus::drums, 0.5f, 0.25f, 0, 0.1f, lowbus};
-    case Voice::bass: return {Bus::music, 0.45f, 0, 0, 0};
+    case Voice::bass: return {Bus::music, 0.53f, 0, 0, 0};
     case Voice::pad: return {Bus::pads, 0.22f, 0.3f, 0, 0.05f};
     case Voice::strings: return {Bus::pads, 0.2f, 0.4f, 0, 0.05f};
     case Voice::supersaw: return {Bus::pads, 0.18f, 0.3f, 0, 0.05f};
@@ -94,7 +94,8 @@ class Metal {
                         Oscillator(0.9f), Oscillator(0.5f), Oscillator(0.2f)};
 };
 
-// The tail rings on A1, the key's fifth, and the drum is gone before the next beat.
+// The tail rings on A1, the key's fifth, short enough to leave the bass's roots room, and the
+// drum is gone before the next beat.
 void kick(const Note& note, Writer& out) {
   constexpr float tail = 55.0f, length = 0.36f;
   Oscillator body;
@@ -104,7 +105,7 @@ void kick(const Note& note, Writer& out) {
   for (size_t n = 0; n < samples(length); ++n) {
     const float t = seconds(n);
     const float f = tail + 160.0f * std::exp(-t / 0.02f);
-    const float b = body.sine(f / samplerate) * std::exp(-t / 0.1f) * declick(t, 0.0008f);
+    const float b = body.sine(f / samplerate) * std::exp(-t / 0.075f) * declick(t, 0.0008f);
     const float c = click.lowpass(noise.next()) * std::exp(-t / 0.003f) * 0.5f;
     const float fade = t > length - 0.06f ? (length - t) / 0.06f : 1.0f;
     if (!out.put(n, std::tanh(1.5f * (b + c)) * fade)) return;
