@@ -209,7 +209,7 @@ void worms1(Notes& notes, Noise& noise) {
   add(notes, at(41), 2.0, Voice::crash, 60, 0.75f);
   add(notes, at(41), 1.0, Voice::impact, 26, 0.55f);
   groove(notes, noise, 41, "ABAFPQPG", kits, 0.8f);
-  play(notes, Voice::lead, 41, wormtheme(), approach, 0.62f, 12, 0, 0.45f);
+  play(notes, Voice::lead, 41, wormtheme(), approach, 0.74f, 12, 0, 0.45f);
   add(notes, at(45), 2.0, Voice::crash, 60, 0.6f);
   counter(notes, approach, 0.28f);
   arpeggio(notes, {{45, 2, &Eb}, {47, 2, &A}}, 0.28f, 0.3f, 0.6f, 12);

@@ -55,7 +55,7 @@ Routing routing(Voice voice) {
     case Voice::kick: return {Bus::drums, 0.34f, 0.02f, 0, 0, lowbus};
     case Voice::snare: return {Bus::drums, 0.24f, 0.18f, 0, 0};
     case Voice::clap: return {Bus::drums, 0.27f, 0.2f, 0, 0};
-    case Voice::hat: return {Bus::drums, 0.2f, 0.04f, 0, 0};
+    case Voice::hat: return {Bus::drums, 0.22f, 0.04f, 0, 0};
     case Voice::openhat: return {Bus::drums, 0.15f, 0.08f, 0, 0};
     case Voice::ride: return {Bus::drums, 0.15f, 0.1f, 0, 0};
     case Voice::crash: return {Bus::hits, 0.12f, 0.25f, 0, 0};
@@ -65,7 +65,7 @@ Routing routing(Voice voice) {
     case Voice::pad: return {Bus::pads, 0.22f, 0.3f, 0, 0.05f};
     case Voice::strings: return {Bus::pads, 0.2f, 0.4f, 0, 0.05f};
     case Voice::supersaw: return {Bus::pads, 0.18f, 0.3f, 0, 0.05f};
-    case Voice::lead: return {Bus::lead, 0.5f, 0.08f, 0.3f, 0.2f};
+    case Voice::lead: return {Bus::lead, 0.56f, 0.08f, 0.3f, 0.2f};
     case Voice::counter: return {Bus::lead, 0.3f, 0.25f, 0.1f, 0.2f};
     case Voice::pluck: return {Bus::music, 0.4f, 0.12f, 0, 0.3f};
     case Voice::bell: return {Bus::music, 0.16f, 0.4f, 0, 0.3f};
