@@ -98,7 +98,8 @@ void strings(const Note& note, Writer& out) {
 }
 
 // Three detuned saws a side over a quiet sub-octave sine, through a low-pass that opens to about
-// 6 kHz on the attack and settles near 3 kHz, then a soft saturation for bite.
+// 6.5 kHz on the attack and settles near 3.5 kHz, then a soft saturation for bite. Above 1.5 kHz
+// the two sides are drawn together, so that the tune keeps its presence summed to mono.
 void lead(const Note& note, Writer& out) {
   Envelope env{0.004f, 0.3f, 0.75f, 0.14f};
   const float detune[3] = {-0.13f, 0.0f, 0.12f};
@@ -110,7 +111,8 @@ void lead(const Note& note, Writer& out) {
     ratiol[i] = std::exp2(detune[i] / 12.0f);
     ratior[i] = std::exp2(-0.9f * detune[i] / 12.0f);
   }
-  Filter lowl, lowr;
+  Filter lowl, lowr, side;
+  side.tune(1500, 0);
   const float opening = 0.95f + 0.1f * note.tone;
   const size_t length = samples(note.length + env.tail());
   float f = midifrequency(note.pitch) / samplerate;
@@ -119,7 +121,7 @@ void lead(const Note& note, Writer& out) {
     if (n % 16 == 0) {
       const float vibrato = 0.12f * std::sin(2.0f * pi * 5.5f * t) * clampunit((t - 0.2f) / 0.3f);
       f = midifrequency(note.pitch + vibrato) / samplerate;
-      const float cutoff = opening * (3000.0f + 3000.0f * std::exp(-t / 0.2f));
+      const float cutoff = opening * (3500.0f + 3000.0f * std::exp(-t / 0.2f));
       lowl.tune(cutoff, 0.2f);
       lowr.tune(cutoff, 0.2f);
     }
@@ -130,9 +132,12 @@ void lead(const Note& note, Writer& out) {
     }
     const float s = 0.05f * sub.sine(f * 0.5f);
     const float e = 0.55f * env.at(t, static_cast<float>(note.length));
-    if (!out.put(n, std::tanh(1.8f * (lowl.lowpass(l / 3.0f) + s)) * e,
-                 std::tanh(1.8f * (lowr.lowpass(r / 3.0f) + s)) * e))
-      return;
+    const float wl = std::tanh(1.8f * (lowl.lowpass(l / 3.0f) + s));
+    const float wr = std::tanh(1.8f * (lowr.lowpass(r / 3.0f) + s));
+    // The difference of the sides keeps its full width below 1.5 kHz and a third of it above.
+    const float mid = 0.5f * (wl + wr), wide = 0.5f * (wl - wr);
+    const float narrowed = 0.35f * wide + 0.65f * side.lowpass(wide);
+    if (!out.put(n, (mid + narrowed) * e, (mid - narrowed) * e)) return;
   }
 }
 

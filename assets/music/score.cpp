@@ -191,8 +191,8 @@ void worms1(Notes& notes, Noise& noise) {
   const Harmony approach = {{41, 2, &Bb}, {43, 2, &Gm}, {45, 2, &Eb}, {47, 2, &A}};
   pads(notes, waiting, 0.42f, 0.6f, 1.0f);
   pads(notes, approach, 0.45f, 0.45f);
-  bassline(notes, {{33, 4, &Dm}}, drone, 0.42f, 0.1f);
-  bassline(notes, {{37, 2, &Eb}, {39, 2, &A}}, offbeats, 0.5f, 0.25f);
+  bassline(notes, {{33, 4, &Dm}}, drone, 0.38f, 0.1f);
+  bassline(notes, {{37, 2, &Eb}, {39, 2, &A}}, offbeats, 0.72f, 0.25f);
   bassline(notes, approach, ".rr.r-.fr-.or-.a", 0.8f, 0.4f);
   for (int bar = 33; bar < 37; ++bar) {
     add(notes, at(bar), 0.5, Voice::tom, 33, 0.6f);
@@ -209,7 +209,7 @@ void worms1(Notes& notes, Noise& noise) {
   add(notes, at(41), 2.0, Voice::crash, 60, 0.75f);
   add(notes, at(41), 1.0, Voice::impact, 26, 0.55f);
   groove(notes, noise, 41, "ABAFPQPG", kits, 0.8f);
-  play(notes, Voice::lead, 41, wormtheme(), approach, 0.62f, 12, 0, 0.45f);
+  play(notes, Voice::lead, 41, wormtheme(), approach, 0.74f, 12, 0, 0.45f);
   add(notes, at(45), 2.0, Voice::crash, 60, 0.6f);
   counter(notes, approach, 0.28f);
   arpeggio(notes, {{45, 2, &Eb}, {47, 2, &A}}, 0.28f, 0.3f, 0.6f, 12);
@@ -327,7 +327,7 @@ void returnbuild(Notes& notes) {
 // supersaw and strings over the whole beat, Dm Bb A to a last Dm that dies with the picture.
 void climax(Notes& notes, Noise& noise) {
   hit(notes, at(81), 1.0f, 26);
-  add(notes, at(81), 2.5, Voice::crash, 60, 0.8f, 0.5f);
+  add(notes, at(81), 2.5, Voice::crash, 60, 0.6f, 0.5f);
   swell(notes, Voice::staticnoise, at(81), at(81) + 1.0, 0.01f, 0.95f, 0.6f, 60, 0.2f);
   // The last Dm stops short of the black, so that only the room rings on into it.
   const Harmony harmony = {{81, 1, &Dm}, {82, 1, &Bb}, {83, 1, &A}, {84, 0.8, &Dm}};

@@ -52,20 +52,20 @@ constexpr float lowbus = 0.5f;
 
 Routing routing(Voice voice) {
   switch (voice) {
-    case Voice::kick: return {Bus::drums, 0.42f, 0.02f, 0, 0, lowbus};
-    case Voice::snare: return {Bus::drums, 0.3f, 0.18f, 0, 0};
-    case Voice::clap: return {Bus::drums, 0.34f, 0.2f, 0, 0};
-    case Voice::hat: return {Bus::drums, 0.2f, 0.04f, 0, 0};
+    case Voice::kick: return {Bus::drums, 0.34f, 0.02f, 0, 0, lowbus};
+    case Voice::snare: return {Bus::drums, 0.24f, 0.18f, 0, 0};
+    case Voice::clap: return {Bus::drums, 0.27f, 0.2f, 0, 0};
+    case Voice::hat: return {Bus::drums, 0.22f, 0.04f, 0, 0};
     case Voice::openhat: return {Bus::drums, 0.15f, 0.08f, 0, 0};
     case Voice::ride: return {Bus::drums, 0.15f, 0.1f, 0, 0};
-    case Voice::crash: return {Bus::hits, 0.14f, 0.25f, 0, 0};
-    case Voice::impact: return {Bus::hits, 0.7f, 0.35f, 0, 0};
+    case Voice::crash: return {Bus::hits, 0.12f, 0.25f, 0, 0};
+    case Voice::impact: return {Bus::hits, 0.38f, 0.5f, 0, 0};
     case Voice::tom: return {Bus::drums, 0.5f, 0.25f, 0, 0.1f, lowbus};
-    case Voice::bass: return {Bus::music, 0.45f, 0, 0, 0};
+    case Voice::bass: return {Bus::music, 0.53f, 0, 0, 0};
     case Voice::pad: return {Bus::pads, 0.22f, 0.3f, 0, 0.05f};
     case Voice::strings: return {Bus::pads, 0.2f, 0.4f, 0, 0.05f};
     case Voice::supersaw: return {Bus::pads, 0.18f, 0.3f, 0, 0.05f};
-    case Voice::lead: return {Bus::lead, 0.5f, 0.08f, 0.3f, 0.2f};
+    case Voice::lead: return {Bus::lead, 0.56f, 0.08f, 0.3f, 0.2f};
     case Voice::counter: return {Bus::lead, 0.3f, 0.25f, 0.1f, 0.2f};
     case Voice::pluck: return {Bus::music, 0.4f, 0.12f, 0, 0.3f};
     case Voice::bell: return {Bus::music, 0.16f, 0.4f, 0, 0.3f};
@@ -94,7 +94,8 @@ class Metal {
                         Oscillator(0.9f), Oscillator(0.5f), Oscillator(0.2f)};
 };
 
-// The tail rings on A1, the key's fifth, and the drum is gone before the next beat.
+// The tail rings on A1, the key's fifth, short enough to leave the bass's roots room, and the
+// drum is gone before the next beat.
 void kick(const Note& note, Writer& out) {
   constexpr float tail = 55.0f, length = 0.36f;
   Oscillator body;
@@ -104,7 +105,7 @@ void kick(const Note& note, Writer& out) {
   for (size_t n = 0; n < samples(length); ++n) {
     const float t = seconds(n);
     const float f = tail + 160.0f * std::exp(-t / 0.02f);
-    const float b = body.sine(f / samplerate) * std::exp(-t / 0.1f) * declick(t, 0.0008f);
+    const float b = body.sine(f / samplerate) * std::exp(-t / 0.075f) * declick(t, 0.0008f);
     const float c = click.lowpass(noise.next()) * std::exp(-t / 0.003f) * 0.5f;
     const float fade = t > length - 0.06f ? (length - t) / 0.06f : 1.0f;
     if (!out.put(n, std::tanh(1.5f * (b + c)) * fade)) return;
@@ -163,12 +164,18 @@ void cymbal(const Note& note, Writer& out, float decay, float cutoff, float leng
   }
 }
 
+// The boom settles an octave above the flash's root, clear of the master's rumble filter. It and
+// the noise burst over it are driven dense rather than tall for their first 50 ms and are gone a
+// quarter of a second later, so that the limiter lets the music straight back in; the noise is
+// thinned below 50 Hz for the same reason.
 void impact(const Note& note, Writer& out) {
   Oscillator boom;
   Noise left(seedof(note)), right(seedof(note) + 17);
-  Filter ll, lr;
-  const float base = midifrequency(note.pitch);
-  for (size_t n = 0; n < samples(3.0); ++n) {
+  Filter ll, lr, thinl, thinr;
+  thinl.tune(50, 0);
+  thinr.tune(50, 0);
+  const float base = midifrequency(note.pitch + 12);
+  for (size_t n = 0; n < samples(1.0); ++n) {
     const float t = seconds(n);
     if (n % 16 == 0) {
       const float cutoff = 120.0f + 3500.0f * std::exp(-t / 0.12f);
@@ -176,11 +183,12 @@ void impact(const Note& note, Writer& out) {
       lr.tune(cutoff, 0.1f);
     }
     const float f = base * (1.0f + 1.2f * std::exp(-t / 0.12f));
-    const float b = boom.sine(f / samplerate) * std::exp(-t / 0.5f) * declick(t, 0.001f);
-    const float env = 0.7f * std::exp(-t / 0.3f) * declick(t, 0.001f);
-    const float fade = t > 2.8f ? (3.0f - t) / 0.2f : 1.0f;
-    const float l = std::tanh(1.4f * (b + ll.lowpass(left.next()) * env)) * fade;
-    const float r = std::tanh(1.4f * (b + lr.lowpass(right.next()) * env)) * fade;
+    const float after = std::max(0.0f, t - 0.05f);  // the first 50 ms at full strength
+    const float b = boom.sine(f / samplerate) * std::exp(-after / 0.06f) * declick(t, 0.001f);
+    const float env = 0.7f * std::exp(-after / 0.08f) * declick(t, 0.001f);
+    const float fade = t > 0.8f ? (1.0f - t) / 0.2f : 1.0f;
+    const float l = std::tanh(3.0f * (b + thinl.highpass(ll.lowpass(left.next())) * env)) * fade;
+    const float r = std::tanh(3.0f * (b + thinr.highpass(lr.lowpass(right.next())) * env)) * fade;
     if (!out.put(n, l, r)) return;
   }
 }
