@@ -20,6 +20,13 @@ constexpr float loudesttarget = 0.3f;  // about -10.5 dBFS
 constexpr double pcmloudness = -13.7;  // LUFS
 constexpr float ceiling = 0.794f;      // -2 dBTP
 constexpr double fadefrom = 155.3;
+// The climax is lifted a little over the sections before it, then dies with the picture as it
+// fades to black over the last chord; the black is all but silent before the closing text's sounds.
+constexpr double liftfrom = 138.8;
+constexpr float lift = 1.1f;  // about +0.8 dB
+constexpr double blackfrom = 142.96;
+constexpr double blackat = 145.7;
+constexpr double blackuntil = 146.5;
 constexpr double silentfrom = 157.6;
 
 size_t frameat(double seconds) { return static_cast<size_t>(seconds * samplerate); }
@@ -341,6 +348,25 @@ void fadeout(Stereo& track) {
   }
 }
 
+float along(double t, double from, double to) {
+  return static_cast<float>(std::clamp((t - from) / (to - from), 0.0, 1.0));
+}
+
+// The master fader over the end: an equal-power fade into the black, and back up after it.
+float fader(double t) {
+  if (t < blackfrom) return 1.0f + (lift - 1.0f) * along(t, liftfrom, liftfrom + 0.05);
+  if (t < blackat) return lift * std::cos(0.5f * pi * along(t, blackfrom, blackat));
+  return std::sin(0.5f * pi * along(t, blackat, blackuntil));
+}
+
+void fadetoblack(Stereo& track) {
+  for (size_t i = frameat(liftfrom); i < frameat(blackuntil) && i < track[0].size(); ++i) {
+    const float gain = fader(static_cast<double>(i) / samplerate);
+    track[0][i] *= gain;
+    track[1][i] *= gain;
+  }
+}
+
 std::vector<int16_t> quantise(const Stereo& track) {
   std::vector<int16_t> pcm(2 * track[0].size());
   for (size_t i = 0; i < track[0].size(); ++i) {
@@ -392,6 +418,7 @@ std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int thread
   equalise(track);
   const float level = loudesttarget / loudestrms(track, 3.0);
   scale(track, level);
+  fadetoblack(track);
   fadeout(track);
   const float drive = finish(track, threads);
   if (gain) *gain = level * drive;
