@@ -31,6 +31,37 @@ bool leadsounds(const Notes& notes, double from, double to) {
   return false;
 }
 
+// How far apart two notes' pitch classes are, in semitones (0 to 6).
+int apart(float a, int b) {
+  const int d = ((static_cast<int>(a) - b) % 12 + 12) % 12;
+  return std::min(d, 12 - d);
+}
+
+// Whether a passing note sits well over the chord: one of its tones, or a note of the key (with
+// the chord's alteration) that is not a semitone away from any of them.
+bool fits(const Chord& chord, int pitch) {
+  const std::array<float, 5> tones = {chord.root, chord.voicing[0], chord.voicing[1],
+                                      chord.voicing[2], chord.voicing[3]};
+  bool inkey = false, rubs = false;
+  for (int degree = 0; degree < 7; ++degree) {
+    inkey = inkey || apart(pitchof(degree, chord), pitch) == 0;
+  }
+  for (float tone : tones) {
+    if (apart(tone, pitch) == 0) return true;
+    rubs = rubs || apart(tone, pitch) == 1;
+  }
+  return inkey && !rubs;
+}
+
+// The last sixteenth before the next chord: a semitone under its root or a tone over it, moved
+// further away until it fits the chord still sounding.
+float approach(const Chord& chord, float next) {
+  const bool up = next > chord.root;
+  int pitch = static_cast<int>(next) + (up ? -1 : 2);
+  for (int tries = 0; tries < 3 && !fits(chord, pitch); ++tries) pitch += up ? -1 : 1;
+  return static_cast<float>(pitch);
+}
+
 }  // namespace
 
 Motif shifted(Motif motif, int degrees) {
@@ -127,7 +158,7 @@ void bassline(Notes& notes, const Harmony& harmony, const std::string& figure, f
       float pitch = root, glide = 0;
       if (c == 'o') pitch = root + 12;
       if (c == 'f') pitch = root + 7;
-      if (c == 'a') pitch = last ? next + (next > root ? -1.0f : 2.0f) : root + 5;
+      if (c == 'a') pitch = last ? approach(*span.chord, next) : root + 5;
       if (c == 'g') {
         pitch = root + 12;
         glide = -12;
