@@ -38,8 +38,8 @@ std::vector<float> ducking(size_t frames, const std::vector<Note>& notes, float 
   for (const Note& note : notes) {
     const bool kick = note.voice == Voice::kick;
     if (!kick && note.voice != Voice::impact) continue;
-    const float depth = (kick ? kickdepth : 1.6f * kickdepth) * note.velocity;
-    const float recover = kick ? 0.1f : 0.06f;
+    const float depth = (kick ? kickdepth : 2.0f * kickdepth) * note.velocity;
+    const float recover = 0.1f;
     const size_t start = frameat(note.time);
     for (size_t n = 0; n < frameat(6 * recover) && start + n < gain.size(); ++n) {
       const float t = static_cast<float>(n) / samplerate;

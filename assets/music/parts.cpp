@@ -256,7 +256,7 @@ void sparkles(Notes& notes, Noise& noise, const Harmony& harmony, double from, d
 void hit(Notes& notes, double time, float strength, float root) {
   add(notes, time, 1.0, Voice::impact, root, strength);
   add(notes, time, 2.0, Voice::crash, 60, 0.85f * strength);
-  add(notes, time, 1.2, Voice::bass, root + 12, 0.8f * strength, 0, 0.25f);
+  add(notes, time, 1.2, Voice::bass, root + 12, 0.65f * strength, 0, 0.25f);
 }
 
 void snareroll(Notes& notes, double from, double to, double step, float vfrom, float vto) {

@@ -1,6 +1,7 @@
 #include "assets/music/score.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "assets/music/parts.h"
@@ -371,6 +372,21 @@ void outro(Notes& notes, Noise& noise) {
   play(notes, Voice::bell, 86, joined(stretched(hook, 2), {{32, 16, 0}}, 0), harmony, 0.4f, 12);
 }
 
+// A kick on a flash's boom only crowds it: it plays softer, so the hit keeps its punch through
+// the limiter.
+void softenkicks(Notes& notes) {
+  std::vector<double> booms;
+  for (const Note& n : notes) {
+    if (n.voice == Voice::impact) booms.push_back(n.time);
+  }
+  for (Note& n : notes) {
+    if (n.voice != Voice::kick) continue;
+    for (double t : booms) {
+      if (std::abs(n.time - t) < 0.01) n.velocity *= 0.5f;
+    }
+  }
+}
+
 // Breakpoints of the slow filter moves: seconds and factor.
 constexpr double moves[][2] = {{0, 0.5},      {13.8, 0.55},  {29.1, 0.6},   {56.5, 1.05},
                                {56.6, 0.6},   {70.2, 0.85},  {84.0, 0.7},   {97.7, 1.0},
@@ -411,6 +427,7 @@ std::vector<Note> compose() {
   returnbuild(notes);
   climax(notes, noise);
   outro(notes, noise);
+  softenkicks(notes);
   return notes;
 }
 
