@@ -20,10 +20,15 @@ constexpr float loudesttarget = 0.3f;  // about -10.5 dBFS
 constexpr double pcmloudness = -13.7;  // LUFS
 constexpr float ceiling = 0.794f;      // -2 dBTP
 constexpr double fadefrom = 155.3;
+// The feelers' first half, as loud as the theme by itself, sits a little under it on the master
+// fader, until the camera change breaks the beat.
+constexpr double softfrom = 83.992;
+constexpr double softto = 104.571;
+constexpr float soft = 0.85f;  // about -1.4 dB
 // The climax is lifted a little over the sections before it, then dies with the picture as it
 // fades to black over the last chord; the black is all but silent before the closing text's sounds.
-constexpr double liftfrom = 138.8;
-constexpr float lift = 1.1f;  // about +0.8 dB
+constexpr double liftfrom = 139.0;  // after the flash's hit, which needs no more
+constexpr float lift = 1.16f;  // about +1.3 dB
 constexpr double blackfrom = 142.96;
 constexpr double blackat = 145.7;
 constexpr double blackuntil = 146.5;
@@ -352,15 +357,18 @@ float along(double t, double from, double to) {
   return static_cast<float>(std::clamp((t - from) / (to - from), 0.0, 1.0));
 }
 
-// The master fader over the end: an equal-power fade into the black, and back up after it.
+// The master fader: down and back up over 50 ms at a hit each, the climax's lift over half a
+// second, then an equal-power fade into the black and back up after it.
 float fader(double t) {
-  if (t < blackfrom) return 1.0f + (lift - 1.0f) * along(t, liftfrom, liftfrom + 0.05);
+  const float down = along(t, softfrom, softfrom + 0.05) - along(t, softto, softto + 0.05);
+  const float up = along(t, liftfrom, liftfrom + 0.5);
+  if (t < blackfrom) return (1.0f - (1.0f - soft) * down) * (1.0f + (lift - 1.0f) * up);
   if (t < blackat) return lift * std::cos(0.5f * pi * along(t, blackfrom, blackat));
   return std::sin(0.5f * pi * along(t, blackat, blackuntil));
 }
 
-void fadetoblack(Stereo& track) {
-  for (size_t i = frameat(liftfrom); i < frameat(blackuntil) && i < track[0].size(); ++i) {
+void ride(Stereo& track) {
+  for (size_t i = frameat(softfrom); i < frameat(blackuntil) && i < track[0].size(); ++i) {
     const float gain = fader(static_cast<double>(i) / samplerate);
     track[0][i] *= gain;
     track[1][i] *= gain;
@@ -418,7 +426,7 @@ std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int thread
   equalise(track);
   const float level = loudesttarget / loudestrms(track, 3.0);
   scale(track, level);
-  fadetoblack(track);
+  ride(track);
   fadeout(track);
   const float drive = finish(track, threads);
   if (gain) *gain = level * drive;
