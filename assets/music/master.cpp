@@ -32,6 +32,9 @@ constexpr float lift = 1.16f;  // about +1.3 dB
 constexpr double blackfrom = 142.96;
 constexpr double blackat = 145.7;
 constexpr double blackuntil = 146.5;
+constexpr double rushfrom = 131.99;
+constexpr double rushto = 134.649;
+constexpr float rushwidth = 0.4f;
 constexpr double silentfrom = 157.6;
 
 size_t frameat(double seconds) { return static_cast<size_t>(seconds * samplerate); }
@@ -375,6 +378,19 @@ void ride(Stereo& track) {
   }
 }
 
+// The rush to white is mostly pads, whose sides hardly agree after the chorus: drawn towards the
+// middle there, it keeps its body summed to mono.
+void narrow(Stereo& pads) {
+  for (size_t i = frameat(rushfrom); i < frameat(rushto) && i < pads[0].size(); ++i) {
+    const double t = static_cast<double>(i) / samplerate;
+    const float in = along(t, rushfrom, rushfrom + 0.5) - along(t, rushto - 0.05, rushto);
+    const float width = 1.0f - (1.0f - rushwidth) * in;
+    const float mid = 0.5f * (pads[0][i] + pads[1][i]), side = 0.5f * (pads[0][i] - pads[1][i]);
+    pads[0][i] = mid + width * side;
+    pads[1][i] = mid - width * side;
+  }
+}
+
 std::vector<int16_t> quantise(const Stereo& track) {
   std::vector<int16_t> pcm(2 * track[0].size());
   for (size_t i = 0; i < track[0].size(); ++i) {
@@ -404,6 +420,7 @@ std::vector<int16_t> master(Mix& mix, const std::vector<Note>& notes, int thread
     if (task == 7) {
       chorus(mix.pads);
       sidechain(mix.pads, notes, 0.22f);
+      narrow(mix.pads);
     }
   });
   for (Stereo* bus : {&mix.reverb, &mix.plate, &mix.echo}) release(*bus);
