@@ -112,7 +112,6 @@ const std::string rolling = ".rro.rro.rro.rfa";
 const std::string legato = ".r-o.rf-.r-o.g-a";
 const std::string octaves = "o.ro.r.fo.ro.rfa";
 const std::string offbeats = "..r...r...r...r.";
-const std::string drone = "r" + std::string(63, '-');
 
 // 0-13.84 s: out of silence, the static swelling under the shake, sparks round the cells star;
 // the hook rings out at a quarter speed on the bells.
@@ -192,7 +191,8 @@ void worms1(Notes& notes, Noise& noise) {
   const Harmony approach = {{41, 2, &Bb}, {43, 2, &Gm}, {45, 2, &Eb}, {47, 2, &A}};
   pads(notes, waiting, 0.42f, 0.6f, 1.0f);
   pads(notes, approach, 0.45f, 0.45f);
-  bassline(notes, {{33, 4, &Dm}}, drone, 0.38f, 0.1f);
+  // The drone comes in a sixteenth after the flash, under the hit's own D rather than on top of it.
+  bassline(notes, {{33, 4, &Dm}}, ".r" + std::string(62, '-'), 0.38f, 0.1f);
   bassline(notes, {{37, 2, &Eb}, {39, 2, &A}}, offbeats, 0.72f, 0.25f);
   bassline(notes, approach, ".rr.r-.fr-.or-.a", 0.8f, 0.4f);
   for (int bar = 33; bar < 37; ++bar) {
