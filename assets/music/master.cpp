@@ -8,6 +8,7 @@
 #include "assets/music/loudness.h"
 #include "assets/music/parallel.h"
 #include "assets/music/synth.h"
+#include "runtime/timeline.h"
 
 namespace musicgen {
 namespace {
@@ -22,7 +23,7 @@ constexpr float ceiling = 0.794f;      // -2 dBTP
 constexpr double fadefrom = 155.3;
 // The feelers' first half, as loud as the theme by itself, sits a little under it on the master
 // fader, until the camera change breaks the beat.
-constexpr double softfrom = 83.992;
+constexpr double softfrom = timeline::worms2in;
 constexpr double softto = 104.571;
 constexpr float soft = 0.85f;  // about -1.4 dB
 // The climax is lifted a little over the sections before it, then dies with the picture as it
@@ -33,7 +34,7 @@ constexpr double blackfrom = 142.96;
 constexpr double blackat = 145.7;
 constexpr double blackuntil = 146.5;
 constexpr double rushfrom = 131.99;
-constexpr double rushto = 134.649;
+constexpr double rushto = timeline::returnin;
 constexpr float rushwidth = 0.4f;
 constexpr double silentfrom = 157.6;
 
