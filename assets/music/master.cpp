@@ -361,8 +361,8 @@ float along(double t, double from, double to) {
   return static_cast<float>(std::clamp((t - from) / (to - from), 0.0, 1.0));
 }
 
-// The master fader: down and back up over 50 ms at a hit each, the climax's lift over half a
-// second, then an equal-power fade into the black and back up after it.
+// The master fader: the feelers' first half lowered, moving over 50 ms at either end, the
+// climax's lift over half a second, then an equal-power fade into the black and back up after it.
 float fader(double t) {
   const float down = along(t, softfrom, softfrom + 0.05) - along(t, softto, softto + 0.05);
   const float up = along(t, liftfrom, liftfrom + 0.5);
